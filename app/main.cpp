@@ -1,0 +1,22 @@
+#include "document/Main.h"
+#include "platform/Translations.h"
+
+#include <QApplication>
+#include <QStringList>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kaogumi"));
+    QApplication::setApplicationVersion(QStringLiteral("2.5"));
+    // The pickers are windows of their own; the program ends with the main
+    // window, not with the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+    installJapaneseTranslations(app);
+
+    Main window;
+    QObject::connect(&window, &Main::ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.Form_Load(QApplication::arguments().mid(1).join(QLatin1Char(' ')));
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "document/FaceParts.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class FileDlg;
+class IniFile;
+class PictureBox;
+class PrinterDlg;
+class QAction;
+class QLabel;
+class QSessionManager;
+
+// The program's main window: the composite face and its code, the menu from
+// which every command starts, and the guard against losing an unsaved face.
+class Main : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // appDir is the folder that holds the parts library; by default the
+    // folder of the executable.
+    explicit Main(const QString &appDir = {}, QWidget *parent = nullptr);
+    ~Main() override;
+
+    // Start-up, before the window is first shown: the command text (the
+    // program's arguments joined by blanks) names a face file to read when
+    // it is not empty; then the shared objects are made and the pickers open.
+    void Form_Load(const QString &commandText);
+
+    // Redraws the composite from the part files and the face code from the
+    // part codes.
+    void Render();
+
+    FaceDocument &document() { return m_doc; }
+    const FaceDocument &document() const { return m_doc; }
+    const QString &appDir() const { return m_appDir; }
+
+    PictureBox *Picture1 = nullptr;
+    QLabel *Label1 = nullptr;
+
+    std::unique_ptr<FileDlg> FileDialog;
+    std::unique_ptr<PrinterDlg> PrinterDialog;
+    std::unique_ptr<IniFile> IniSettings;
+
+public Q_SLOTS:
+    void F_New_Click();
+    void F_Open_Click();
+    void F_Save_Click();
+    void F_SaveAS_Click();
+    void F_SavePic_Click();
+    void F_Print_Click();
+    void F_Close_Click();
+    void E_llWindow_Click();
+    void E_VercodeLoading_Click();
+    void H_ViewHelp_Click();
+    void H_Version_Click();
+
+Q_SIGNALS:
+    // The exit check has let the window close: the program is to end.
+    void ended();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createMenu();
+    void LoadFace(const QString &fileName);
+    bool writeFace();
+    void showError(const QString &prompt);
+    bool confirmEnd();
+    void commitData(QSessionManager &manager);
+
+    QString m_appDir;
+    FaceDocument m_doc;
+    bool m_endConfirmed = false;
+};

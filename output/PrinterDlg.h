@@ -1,0 +1,6 @@
+#pragma once
+
+// The shared printer dialog object; its dialog joins with the print command.
+class PrinterDlg
+{
+};

@@ -1,0 +1,85 @@
+#include "TestUtils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+
+#include <gif_lib.h>
+
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+SandboxAppDir::SandboxAppDir()
+{
+    for (const QString &category : {u"髪"_s, u"目"_s, u"顔"_s, u"口"_s})
+        QDir(m_dir.path()).mkpath(category);
+}
+
+QString SandboxAppDir::filePath(const QString &relative) const
+{
+    return m_dir.filePath(relative);
+}
+
+QString SandboxAppDir::addPart(const QString &category, const QString &name, QSize size,
+                               QColor color)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(color);
+    image.save(filePath(category + u'/' + name));
+    return category + u'\\' + name;
+}
+
+QString SandboxAppDir::addHalfTransparentPart(const QString &category, const QString &name,
+                                              QSize size, QColor color)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), color);
+    image.save(filePath(category + u'/' + name));
+    return category + u'\\' + name;
+}
+
+bool SandboxAppDir::writeFile(const QString &relative, const QByteArray &bytes) const
+{
+    QFile file(filePath(relative));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray SandboxAppDir::readFile(const QString &relative) const
+{
+    QFile file(filePath(relative));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeTransparentGif(const QString &path, QSize size, QColor color)
+{
+    int error = 0;
+    GifFileType *gif = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
+    if (!gif)
+        return false;
+    GifColorType colours[2] = {{0, 0, 0},
+                               {static_cast<GifByteType>(color.red()),
+                                static_cast<GifByteType>(color.green()),
+                                static_cast<GifByteType>(color.blue())}};
+    ColorMapObject *map = GifMakeMapObject(2, colours);
+    bool ok = EGifPutScreenDesc(gif, size.width(), size.height(), 1, 0, map) == GIF_OK;
+    // Index 0 is the transparent colour.
+    GraphicsControlBlock gcb{DISPOSAL_UNSPECIFIED, false, 0, 0};
+    GifByteType extension[4];
+    const size_t length = EGifGCBToExtension(&gcb, extension);
+    ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension) == GIF_OK;
+    ok = ok && EGifPutImageDesc(gif, 0, 0, size.width(), size.height(), false, nullptr) == GIF_OK;
+    std::vector<GifPixelType> row(size_t(size.width()));
+    for (int x = 0; x < size.width(); ++x)
+        row[size_t(x)] = x < size.width() / 2 ? 1 : 0;
+    for (int y = 0; ok && y < size.height(); ++y)
+        ok = EGifPutLine(gif, row.data(), size.width()) == GIF_OK;
+    GifFreeMapObject(map);
+    return EGifCloseFile(gif, &error) == GIF_OK && ok;
+}
+
+QString rgbName(const QImage &image, int x, int y)
+{
+    return QColor(image.pixel(x, y)).name();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QTemporaryDir>
+
+// An application folder of the test's own, with the four category folders,
+// filled with small pictures of plain colours so every pixel is known.
+class SandboxAppDir
+{
+public:
+    SandboxAppDir();
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &relative) const;
+
+    // Writes a picture of one colour (alpha included) at category/name, in the
+    // format the name's extension gives, and returns the entry a face file
+    // would hold for it ("髪\\h00.png").
+    QString addPart(const QString &category, const QString &name, QSize size, QColor color);
+    // Writes a picture whose left half is color and right half transparent.
+    QString addHalfTransparentPart(const QString &category, const QString &name, QSize size,
+                                   QColor color);
+    // Writes any bytes as a file.
+    bool writeFile(const QString &relative, const QByteArray &bytes) const;
+    QByteArray readFile(const QString &relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Writes a GIF of the given size whose left half is color and whose right
+// half is the transparent colour, with giflib.
+bool writeTransparentGif(const QString &path, QSize size, QColor color);
+
+// The colour of the pixel, alpha dropped, for comparisons that read well in
+// failure messages.
+QString rgbName(const QImage &image, int x, int y);

@@ -1,0 +1,183 @@
+#include "TestUtils.h"
+#include "document/Composite.h"
+#include "document/FaceCode.h"
+
+#include <QPainter>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(FaceParts)
+
+namespace {
+
+QImage render(const SandboxAppDir &app, const FaceParts &files)
+{
+    QImage surface(Composite::SurfaceWidth, Composite::SurfaceHeight, QImage::Format_RGB32);
+    surface.fill(Qt::black);
+    QPainter painter(&surface);
+    Composite::draw(painter, app.path(), files);
+    return surface;
+}
+
+const QString red = u"#ff0000"_s, green = u"#00ff00"_s, blue = u"#0000ff"_s, yellow = u"#ffff00"_s,
+              white = u"#ffffff"_s;
+
+} // namespace
+
+class TestComposite : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void paintsTheLayersInOrderAtTheirBoxes()
+    {
+        SandboxAppDir app;
+        FaceParts files;
+        files.Outline = app.addPart(u"顔"_s, u"f.png"_s, {210, 250}, Qt::red);
+        // Smaller than its box: scaled up. Larger: scaled down.
+        files.Eyes = app.addPart(u"目"_s, u"e.png"_s, {40, 40}, Qt::green);
+        files.Hair = app.addHalfTransparentPart(u"髪"_s, u"h.png"_s, {100, 100}, Qt::blue);
+        files.Mouth = app.addPart(u"口"_s, u"m.png"_s, {300, 300}, Qt::yellow);
+        const QImage s = render(app, files);
+
+        QCOMPARE(rgbName(s, 10, 5), white);   // outside every layer
+        QCOMPARE(rgbName(s, 19, 200), white); // left of the outline
+        QCOMPARE(rgbName(s, 20, 259), red);   // the outline at its own size
+        QCOMPARE(rgbName(s, 229, 259), red);
+        QCOMPARE(rgbName(s, 230, 259), white);
+        QCOMPARE(rgbName(s, 229, 260), white);
+        // Eyes fill 80..159 both ways; the hair's opaque half covers them.
+        QCOMPARE(rgbName(s, 150, 80), green);
+        QCOMPARE(rgbName(s, 150, 79), red);
+        QCOMPARE(rgbName(s, 159, 149), green);
+        QCOMPARE(rgbName(s, 160, 149), red);
+        QCOMPARE(rgbName(s, 150, 155), yellow); // the mouth lies over the eyes' bottom
+        QCOMPARE(rgbName(s, 100, 120), blue);
+        // Hair fills 25..224 by 0..199: its left half is opaque.
+        QCOMPARE(rgbName(s, 25, 0), blue);
+        QCOMPARE(rgbName(s, 24, 0), white);
+        QCOMPARE(rgbName(s, 30, 199), blue);
+        QCOMPARE(rgbName(s, 30, 200), red);
+        QCOMPARE(rgbName(s, 200, 50), red);
+        // The mouth, 70..169 by 150..249, lies over everything.
+        QCOMPARE(rgbName(s, 70, 150), yellow);
+        QCOMPARE(rgbName(s, 100, 190), yellow);
+        QCOMPARE(rgbName(s, 169, 249), yellow);
+        QCOMPARE(rgbName(s, 170, 249), red);
+        QCOMPARE(rgbName(s, 169, 250), red);
+        QCOMPARE(rgbName(s, 69, 170), blue);
+    }
+
+    void showsLowerLayersThroughTransparency_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("PNG alpha") << u"h.png"_s;
+        QTest::newRow("GIF transparent colour") << u"h.gif"_s;
+        QTest::newRow("icon mask") << u"h.ico"_s;
+    }
+    void showsLowerLayersThroughTransparency()
+    {
+        QFETCH(QString, name);
+        SandboxAppDir app;
+        FaceParts files;
+        files.Outline = app.addPart(u"顔"_s, u"f.png"_s, {229, 255}, Qt::red);
+        if (name.endsWith(u".gif"))
+            QVERIFY(writeTransparentGif(app.filePath(u"髪/"_s + name), {32, 32}, Qt::blue));
+        else
+            app.addHalfTransparentPart(u"髪"_s, name, {32, 32}, Qt::blue);
+        files.Hair = u"髪\\"_s + name;
+        const QImage s = render(app, files);
+        QCOMPARE(rgbName(s, 60, 100), blue);
+        QCOMPARE(rgbName(s, 190, 100), red);
+    }
+
+    void blendsHalfTransparentPixels()
+    {
+        SandboxAppDir app;
+        FaceParts files;
+        files.Outline = app.addPart(u"顔"_s, u"f.png"_s, {229, 255}, Qt::red);
+        files.Hair = app.addPart(u"髪"_s, u"h.png"_s, {20, 20}, QColor(0, 0, 255, 128));
+        const QColor c = render(app, files).pixelColor(100, 100);
+        QVERIFY2(qAbs(c.red() - 127) <= 2 && c.green() == 0 && qAbs(c.blue() - 128) <= 2,
+                 qPrintable(c.name()));
+    }
+
+    void leavesOutLayersItCannotRead()
+    {
+        SandboxAppDir app;
+        FaceParts files;
+        files.Outline = app.addPart(u"顔"_s, u"f.png"_s, {229, 255}, Qt::red);
+        files.Eyes = u"目\\missing.png"_s;
+        QVERIFY(app.writeFile(u"髪/h.png"_s, "not a picture"));
+        files.Hair = u"髪\\h.png"_s;
+        files.Mouth = app.addPart(u"口"_s, u"m.png"_s, {10, 10}, Qt::yellow);
+        const QImage s = render(app, files);
+        QCOMPARE(rgbName(s, 120, 120), red);
+        QCOMPARE(rgbName(s, 30, 30), red);
+        QCOMPARE(rgbName(s, 120, 200), yellow);
+    }
+
+    void clearsToWhiteFirst()
+    {
+        SandboxAppDir app;
+        QImage surface(Composite::SurfaceWidth, Composite::SurfaceHeight, QImage::Format_RGB32);
+        FaceParts files;
+        files.Outline = app.addPart(u"顔"_s, u"f.png"_s, {229, 255}, Qt::red);
+        QPainter painter(&surface);
+        Composite::draw(painter, app.path(), files);
+        Composite::draw(painter, app.path(), FaceParts{});
+        painter.end();
+        QImage allWhite(surface.size(), QImage::Format_RGB32);
+        allWhite.fill(Qt::white);
+        QCOMPARE(surface, allWhite);
+    }
+
+    void cutsOffAnOversizedOutline()
+    {
+        SandboxAppDir app;
+        FaceParts files;
+        files.Outline = app.addPart(u"顔"_s, u"f.png"_s, {400, 400}, Qt::red);
+        const QImage s = render(app, files);
+        QCOMPARE(s.size(), QSize(249, 265));
+        QCOMPARE(rgbName(s, 248, 264), red);
+        QCOMPARE(rgbName(s, 19, 264), white);
+        QCOMPARE(rgbName(s, 248, 9), white);
+    }
+
+    void findsPartsNamedInAnotherLetterCase()
+    {
+        SandboxAppDir app;
+        app.addPart(u"顔"_s, u"f00.png"_s, {229, 255}, Qt::red);
+        FaceParts files;
+        files.Outline = u"顔\\F00.PNG"_s;
+        QCOMPARE(rgbName(render(app, files), 100, 100), red);
+    }
+
+    void composesTheFaceCode_data()
+    {
+        QTest::addColumn<FaceParts>("codes");
+        QTest::addColumn<QString>("label");
+        // Record order: outline, mouth, hair, eyes; the code takes outline,
+        // eyes, hair, mouth.
+        QTest::newRow("all four") << FaceParts{u"03"_s, u"01"_s, u"07"_s, u"12"_s}
+                                  << u"403120701"_s;
+        QTest::newRow("none") << FaceParts{} << u"0004"_s;
+        QTest::newRow("outline only") << FaceParts{u"03"_s, {}, {}, {}} << u"0403"_s;
+        QTest::newRow("hair only") << FaceParts{{}, {}, u"05"_s, {}} << u"0405"_s;
+        QTest::newRow("three-digit code")
+            << FaceParts{u"100"_s, u"01"_s, u"07"_s, u"12"_s} << u"4100120701"_s;
+        QTest::newRow("codes longer than any number type")
+            << FaceParts{QString(40, u'9'), {}, {}, {}} << u'4' + QString(40, u'9');
+        QTest::newRow("not digits, shown as they stand")
+            << FaceParts{u"x1"_s, {}, u" 2"_s, {}} << u"4x1 2"_s;
+    }
+    void composesTheFaceCode()
+    {
+        QFETCH(FaceParts, codes);
+        QTEST(FaceCode::compose(codes), "label");
+    }
+};
+
+QTEST_MAIN(TestComposite)
+#include "tst_composite.moc"
