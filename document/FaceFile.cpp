@@ -18,7 +18,19 @@ QString decode(const QByteArray &bytes)
     if (!utf8.hasError())
         return text;
     QStringDecoder sjis(kCodePage932, QStringConverter::Flag::Stateless);
-    return sjis.decode(bytes);
+    text = sjis.decode(bytes);
+    // The code page 932 decoder stands U+001A in for bytes it cannot read, and
+    // its encoder would write that back as another byte again; U+FFFD says
+    // plainly that a character was lost and is written back as it is.
+    text.replace(QChar(0x1a), QChar::ReplacementCharacter);
+    return text;
+}
+
+bool isValidUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes); // decoding happens on conversion
+    return !utf8.hasError();
 }
 
 bool isBlank(QChar c)
@@ -138,7 +150,9 @@ WriteResult write(const FaceParts &partFiles, const FaceParts &partCodes)
 
     QStringEncoder sjis(kCodePage932, QStringConverter::Flag::Stateless);
     QByteArray bytes = sjis.encode(text);
-    if (!sjis.hasError())
+    // Code page 932 bytes that happen to form valid UTF-8 would be read back
+    // as UTF-8, as other text; such a rare text is written as UTF-8 instead.
+    if (!sjis.hasError() && (bytes == text.toUtf8() || !isValidUtf8(bytes)))
         return {bytes, {}};
     // No byte-order mark: the first field must still start with its quote for
     // readers that know only code page 932.

@@ -90,6 +90,12 @@ private Q_SLOTS:
         QVERIFY(accented.startsWith("\"\xe9\xa1\x94\\caf\xc3\xa9.png\""));
         const QByteArray japanese = FaceFile::write(exampleFiles(), {}).bytes;
         QVERIFY(!japanese.contains("\xe9\xa1\x94"));
+        // 縺０ is E3 81 82 4F in code page 932, which is also valid UTF-8 (あO):
+        // written that way it would come back as other text.
+        const FaceParts ambiguous = parts(u"縺０.png"_s, {}, {}, {});
+        const QByteArray bytes = FaceFile::write(ambiguous, {}).bytes;
+        QVERIFY(bytes.contains("\xe7\xb8\xba"));
+        QCOMPARE(FaceFile::read(bytes).PartFiles, ambiguous);
     }
 
     void refusesTextsTheFormatCannotHold_data()
@@ -193,6 +199,11 @@ private Q_SLOTS:
         QVERIFY(result.ok);
         QCOMPARE(result.PartCodes.Outline, u"6"_s);
         QCOMPARE(result.PartCodes.Mouth, u"9"_s);
+        // What could not be read says so, and survives a save unchanged.
+        QCOMPARE(result.PartFiles.Outline, QString(QChar::ReplacementCharacter));
+        const FaceFile::ReadResult again =
+            FaceFile::read(FaceFile::write(result.PartFiles, result.PartCodes).bytes);
+        QCOMPARE(again.PartFiles, result.PartFiles);
     }
 };
 

@@ -1,0 +1,463 @@
+#include "TestUtils.h"
+#include "document/Main.h"
+#include "document/PictureBox.h"
+#include "platform/MsgBox.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStringEncoder>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray sjis(const QString &text)
+{
+    QStringEncoder encoder("windows-31j");
+    return encoder.encode(text);
+}
+
+const QString kFormatMessage =
+    u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s;
+const QString kExitQuestion = u"かおぐみを終了します。\r顔を保存しますか？"_s;
+
+// Answers every message box with the next scripted answer and keeps what it
+// was asked, so tests see exactly what the user would have seen.
+class ScriptedMessages
+{
+public:
+    ScriptedMessages()
+    {
+        MsgBox::setHandler([this](const MsgBox::Request &request) {
+            asked.append(request);
+            return answers.isEmpty() ? MsgBox::Answer::Cancel : answers.takeFirst();
+        });
+    }
+    ~ScriptedMessages() { MsgBox::setHandler({}); }
+
+    QList<MsgBox::Answer> answers;
+    QList<MsgBox::Request> asked;
+};
+
+// A face whose four parts are plain colours in a sandbox application folder.
+struct ColourFace
+{
+    explicit ColourFace(SandboxAppDir &app)
+    {
+        files.Outline = app.addPart(u"顔"_s, u"f03.png"_s, {229, 255}, Qt::red);
+        files.Eyes = app.addPart(u"目"_s, u"e12.png"_s, {8, 8}, Qt::green);
+        files.Hair = app.addHalfTransparentPart(u"髪"_s, u"h07.png"_s, {20, 20}, Qt::blue);
+        files.Mouth = app.addPart(u"口"_s, u"m01.png"_s, {10, 10}, Qt::yellow);
+        codes = {u"03"_s, u"01"_s, u"07"_s, u"12"_s};
+    }
+    FaceParts files;
+    FaceParts codes;
+
+    QByteArray fileBytes() const
+    {
+        return sjis(u"\"顔\\f03.png\",\"髪\\h07.png\",\"目\\e12.png\",\"口\\m01.png\",\"\"\r\n"
+                    u"\"03\",\"07\",\"12\",\"01\",\"\"\r\n"_s);
+    }
+};
+
+QString pixel(const Main &w, int x, int y)
+{
+    return rgbName(w.Picture1->image(), x, y);
+}
+
+bool surfaceIsWhite(const Main &w)
+{
+    QImage white(w.Picture1->image().size(), QImage::Format_RGB32);
+    white.fill(Qt::white);
+    return w.Picture1->image() == white;
+}
+
+} // namespace
+
+class TestMain : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menuHasEveryCommandWithItsCaptionAndShortcut_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QStringList>("shortcuts");
+        QTest::newRow("file") << u"ファイル(&F&ﾊ)"_s
+                              << QStringList{u"F_New"_s,    u"F_Open"_s, u"F_Save"_s,
+                                             u"F_SaveAS"_s, u"F_Sen1"_s, u"F_SavePic"_s,
+                                             u"F_Print"_s,  u"F_SEN2"_s, u"F_Close"_s}
+                              << QStringList{u"新規(&N)"_s,
+                                             u"開く(&O)"_s,
+                                             u"保存(&S)"_s,
+                                             u"名前を付けて保存(&A)"_s,
+                                             {},
+                                             u"画像として保存(&B)"_s,
+                                             u"印刷(&P)"_s,
+                                             {},
+                                             u"終了(&C)"_s}
+                              << QStringList{u"Ctrl+N"_s, u"Ctrl+O"_s, u"Ctrl+S"_s, {}, {},
+                                             {},          u"Ctrl+P"_s, {},          {}};
+        QTest::newRow("edit") << u"編集(&E&ｲ)"_s
+                              << QStringList{u"E_llWindow"_s, u"E_Sen1"_s, u"E_VercodeLoading"_s}
+                              << QStringList{u"すべてのウィンドウを表示(&A)"_s,
+                                             {},
+                                             u"バーコード(&V)"_s}
+                              << QStringList{{}, {}, {}};
+        QTest::newRow("help") << u"ヘルプ(&H&ｸ)"_s
+                              << QStringList{u"H_ViewHelp"_s, u"H_Sen1"_s, u"H_Version"_s}
+                              << QStringList{u"ヘルプを見る(&T)"_s, {}, u"バージョン情報(&A)"_s}
+                              << QStringList{u"F1"_s, {}, {}};
+    }
+    void menuHasEveryCommandWithItsCaptionAndShortcut()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, captions);
+        QFETCH(QStringList, shortcuts);
+        Main w;
+        const QList<QAction *> top = w.menuBar()->actions();
+        QCOMPARE(top.size(), 3);
+        QAction *menuAction = nullptr;
+        for (QAction *a : top) {
+            if (a->text() == menu)
+                menuAction = a;
+        }
+        QVERIFY2(menuAction, qPrintable(menu));
+        const QList<QAction *> items = menuAction->menu()->actions();
+        QCOMPARE(items.size(), names.size());
+        for (int i = 0; i < items.size(); ++i) {
+            QCOMPARE(items[i]->objectName(), names[i]);
+            QCOMPARE(items[i]->isSeparator(), captions[i].isEmpty());
+            if (!items[i]->isSeparator())
+                QCOMPARE(items[i]->text(), captions[i]);
+            QCOMPARE(items[i]->shortcut().toString(QKeySequence::PortableText), shortcuts[i]);
+            QVERIFY(items[i]->isEnabled());
+            QVERIFY(!items[i]->isCheckable());
+        }
+    }
+
+    void kanaMnemonicOpensItsMenu()
+    {
+        Main w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QChar kana(0xff72); // ｲ
+        QTest::sendKeyEvent(QTest::Press, &w, Qt::Key(kana.unicode()), QString(kana),
+                            Qt::AltModifier);
+        QCOMPARE(w.menuBar()->activeAction(), w.menuBar()->actions().at(1));
+    }
+
+    void windowHasItsFixedLayout()
+    {
+        Main w;
+        QCOMPARE(w.windowTitle(), u"かおぐみ"_s);
+        QCOMPARE(w.centralWidget()->size(), QSize(249, 283));
+        QCOMPARE(w.Picture1->geometry(), QRect(0, 0, 249, 265));
+        QCOMPARE(w.Label1->geometry(), QRect(0, 264, 105, 21));
+        QCOMPARE(w.Picture1->image().size(), QSize(249, 265));
+        QVERIFY(surfaceIsWhite(w));
+        QVERIFY(w.Label1->text().isEmpty());
+        QCOMPARE(w.centralWidget()->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(w.Label1->palette().color(QPalette::Window),
+                 w.palette().color(QPalette::ToolTipBase));
+        QCOMPARE(w.Label1->font().pointSizeF(), 13.5);
+        QVERIFY(!w.windowIcon().isNull());
+        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        QCOMPARE(w.centralWidget()->size(), QSize(249, 283));
+    }
+
+    void startsEmptyWithoutAnArgument()
+    {
+        ScriptedMessages messages;
+        Main w;
+        w.Form_Load({});
+        QVERIFY(w.FileDialog && w.PrinterDialog && w.IniSettings);
+        QVERIFY(surfaceIsWhite(w));
+        QVERIFY(w.Label1->text().isEmpty());
+        QVERIFY(!w.document().Modified);
+        QVERIFY(w.document().FaceFileName.isEmpty());
+        QVERIFY(messages.asked.isEmpty());
+    }
+
+    void startsWithTheFaceFileNamed()
+    {
+        SandboxAppDir app;
+        ColourFace face(app);
+        QVERIFY(app.writeFile(u"a face.kgm"_s, face.fileBytes()));
+        ScriptedMessages messages;
+        Main w(app.path());
+        w.Form_Load(app.filePath(u"a face.kgm"_s));
+        QCOMPARE(w.document().FaceFileName, app.filePath(u"a face.kgm"_s));
+        QCOMPARE(w.document().PartFiles, face.files);
+        QCOMPARE(w.document().PartCodes, face.codes);
+        QCOMPARE(w.Label1->text(), u"403120701"_s);
+        QCOMPARE(pixel(w, 60, 30), u"#0000ff"_s);
+        QCOMPARE(pixel(w, 150, 100), u"#00ff00"_s);
+        QCOMPARE(pixel(w, 100, 200), u"#ffff00"_s);
+        QCOMPARE(pixel(w, 200, 240), u"#ff0000"_s);
+        QVERIFY(!w.document().Modified);
+        w.show();
+        QSignalSpy ended(&w, &Main::ended);
+        QVERIFY(w.close());
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(messages.asked.isEmpty());
+    }
+
+    void aNameThatNamesNothingStartsANewFaceThatSaveCreates_data()
+    {
+        QTest::addColumn<bool>("quoted");
+        QTest::newRow("plain") << false;
+        // The quotes stay part of the name, which then names no file.
+        QTest::newRow("in quotes") << true;
+    }
+    void aNameThatNamesNothingStartsANewFaceThatSaveCreates()
+    {
+        QFETCH(bool, quoted);
+        SandboxAppDir app;
+        ColourFace face(app);
+        QVERIFY(app.writeFile(u"old.kgm"_s, face.fileBytes()));
+        const QString name =
+            quoted ? u'"' + app.filePath(u"old.kgm"_s) + u'"' : app.filePath(u"new.kgm"_s);
+        ScriptedMessages messages;
+        Main w(app.path());
+        w.Form_Load(name);
+        QVERIFY(messages.asked.isEmpty());
+        QCOMPARE(w.document().FaceFileName, name);
+        QCOMPARE(w.document().PartFiles, FaceParts{});
+        QCOMPARE(w.document().PartCodes, FaceParts{});
+        QCOMPARE(w.Label1->text(), u"0004"_s);
+        QVERIFY(surfaceIsWhite(w));
+        QVERIFY(!w.document().Modified);
+        if (quoted)
+            return;
+        w.F_Save_Click();
+        QCOMPARE(app.readFile(u"new.kgm"_s),
+                 QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n\"\",\"\",\"\",\"\",\"\"\r\n"));
+    }
+
+    void savesAndReadsBackTheFace()
+    {
+        SandboxAppDir app;
+        ColourFace face(app);
+        ScriptedMessages messages;
+        {
+            Main w(app.path());
+            w.Form_Load(app.filePath(u"face.kgm"_s));
+            w.document().PartFiles = face.files;
+            w.document().PartCodes = face.codes;
+            w.document().Modified = true;
+            w.Render();
+            w.findChild<QAction *>(u"F_Save"_s)->trigger();
+            QVERIFY(!w.document().Modified);
+            QCOMPARE(app.readFile(u"face.kgm"_s), face.fileBytes());
+            // A second save rewrites the whole file, never appends.
+            w.F_Save_Click();
+            QCOMPARE(app.readFile(u"face.kgm"_s), face.fileBytes());
+        }
+        Main again(app.path());
+        again.Form_Load(app.filePath(u"face.kgm"_s));
+        QCOMPARE(again.document().PartFiles, face.files);
+        QCOMPARE(again.document().PartCodes, face.codes);
+        QCOMPARE(again.Label1->text(), u"403120701"_s);
+        QVERIFY(messages.asked.isEmpty());
+    }
+
+    void newEmptiesThePicturesAndKeepsTheCodes()
+    {
+        SandboxAppDir app;
+        ColourFace face(app);
+        QVERIFY(app.writeFile(u"face.kgm"_s, face.fileBytes()));
+        Main w(app.path());
+        w.Form_Load(app.filePath(u"face.kgm"_s));
+        w.document().Modified = true;
+        w.findChild<QAction *>(u"F_New"_s)->trigger();
+        QCOMPARE(w.document().PartFiles, FaceParts{});
+        QCOMPARE(w.document().PartCodes, face.codes);
+        QVERIFY(w.document().Modified);
+        QCOMPARE(w.document().FaceFileName, app.filePath(u"face.kgm"_s));
+        QVERIFY(surfaceIsWhite(w));
+        QCOMPARE(w.Label1->text(), u"403120701"_s);
+        w.F_Save_Click();
+        QCOMPARE(app.readFile(u"face.kgm"_s),
+                 QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n\"03\",\"07\",\"12\",\"01\",\"\"\r\n"));
+    }
+
+    void refusesAFaceFileWithTooFewFields_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("four fields a line")
+            << sjis(u"\"顔\\f03.png\",\"髪\\h07.png\",\"目\\e12.png\",\"口\\m01.png\"\r\n"
+                    u"\"03\",\"07\",\"12\",\"01\"\r\n"_s);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("one line") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"\"\r\n");
+    }
+    void refusesAFaceFileWithTooFewFields()
+    {
+        QFETCH(QByteArray, bytes);
+        SandboxAppDir app;
+        ColourFace face(app);
+        QVERIFY(app.writeFile(u"face.kgm"_s, face.fileBytes()));
+        QVERIFY(app.writeFile(u"bad.kgm"_s, bytes));
+        ScriptedMessages messages;
+        Main w(app.path());
+        w.Form_Load(app.filePath(u"face.kgm"_s));
+        w.document().Modified = true;
+        w.Form_Load(app.filePath(u"bad.kgm"_s));
+        QCOMPARE(messages.asked.size(), 1);
+        const MsgBox::Request &r = messages.asked.first();
+        QCOMPARE(r.prompt, kFormatMessage);
+        QCOMPARE(r.icon, MsgBox::Icon::Critical);
+        QCOMPARE(r.buttons, MsgBox::Buttons::Ok);
+        QVERIFY(r.title.isEmpty());
+        QCOMPARE(w.document().PartFiles, face.files);
+        QCOMPARE(w.document().PartCodes, face.codes);
+        QVERIFY(w.document().Modified);
+        QCOMPARE(w.Label1->text(), u"403120701"_s);
+        // The refused file never becomes the face's file, so Save cannot
+        // overwrite it.
+        QCOMPARE(w.document().FaceFileName, app.filePath(u"face.kgm"_s));
+        w.F_Save_Click();
+        QCOMPARE(app.readFile(u"bad.kgm"_s), bytes);
+    }
+
+    void reportsAFaceFileItCannotRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << u"folder"_s;
+        QTest::newRow("fifo") << u"fifo"_s;
+    }
+    void reportsAFaceFileItCannotRead()
+    {
+        QFETCH(QString, kind);
+        SandboxAppDir app;
+        ColourFace face(app);
+        QVERIFY(app.writeFile(u"face.kgm"_s, face.fileBytes()));
+        const QString unreadable = app.filePath(u"unreadable.kgm"_s);
+        if (kind == u"folder")
+            QVERIFY(QDir().mkdir(unreadable));
+        else
+            QCOMPARE(mkfifo(QFile::encodeName(unreadable).constData(), 0600), 0);
+        ScriptedMessages messages;
+        Main w(app.path());
+        w.Form_Load(app.filePath(u"face.kgm"_s));
+        w.document().Modified = true;
+        w.Form_Load(unreadable);
+        QCOMPARE(messages.asked.size(), 1);
+        QVERIFY(messages.asked.first().prompt.contains(unreadable));
+        QCOMPARE(messages.asked.first().icon, MsgBox::Icon::Critical);
+        QCOMPARE(w.document().PartFiles, face.files);
+        QVERIFY(w.document().Modified);
+        QCOMPARE(w.document().FaceFileName, app.filePath(u"face.kgm"_s));
+    }
+
+    void reportsASaveThatFailed_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("hairFile");
+        QTest::newRow("missing folder") << u"no such folder/face.kgm"_s << u"髪\\h.png"_s;
+        QTest::newRow("a folder in the way") << u"髪"_s << u"髪\\h.png"_s;
+        QTest::newRow("a name the format cannot hold") << u"face.kgm"_s << u"髪\\\"h\".png"_s;
+    }
+    void reportsASaveThatFailed()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, hairFile);
+        SandboxAppDir app;
+        ColourFace face(app);
+        QVERIFY(app.writeFile(u"face.kgm"_s, face.fileBytes()));
+        ScriptedMessages messages;
+        Main w(app.path());
+        w.Form_Load(app.filePath(u"face.kgm"_s));
+        w.document().FaceFileName = app.filePath(target);
+        w.document().PartFiles.Hair = hairFile;
+        w.document().Modified = true;
+        w.F_Save_Click();
+        QCOMPARE(messages.asked.size(), 1);
+        QVERIFY(
+            messages.asked.first().prompt.contains(QDir::toNativeSeparators(app.filePath(target))));
+        QCOMPARE(messages.asked.first().icon, MsgBox::Icon::Critical);
+        QVERIFY(w.document().Modified);
+        QCOMPARE(app.readFile(u"face.kgm"_s), face.fileBytes());
+    }
+
+    void exitCheckFollowsTheAnswer_data()
+    {
+        QTest::addColumn<MsgBox::Answer>("answer");
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<bool>("ends");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("yes saves and ends") << MsgBox::Answer::Yes << true << true << true;
+        QTest::newRow("no ends without saving") << MsgBox::Answer::No << true << true << false;
+        QTest::newRow("cancel keeps running") << MsgBox::Answer::Cancel << true << false << false;
+        // Yes without a name falls back to Save As; a save that does not
+        // happen keeps the program running with the face.
+        QTest::newRow("yes without a name keeps running")
+            << MsgBox::Answer::Yes << false << false << false;
+    }
+    void exitCheckFollowsTheAnswer()
+    {
+        QFETCH(MsgBox::Answer, answer);
+        QFETCH(bool, named);
+        QFETCH(bool, ends);
+        QFETCH(bool, saved);
+        SandboxAppDir app;
+        ColourFace face(app);
+        ScriptedMessages messages;
+        messages.answers = {answer};
+        Main w(app.path());
+        w.Form_Load(named ? app.filePath(u"face.kgm"_s) : QString());
+        w.document().PartFiles = face.files;
+        w.document().PartCodes = face.codes;
+        w.document().Modified = true;
+        w.show();
+        QSignalSpy ended(&w, &Main::ended);
+        w.findChild<QAction *>(u"F_Close"_s)->trigger();
+
+        QCOMPARE(messages.asked.size(), 1);
+        const MsgBox::Request &r = messages.asked.first();
+        QCOMPARE(r.prompt, kExitQuestion);
+        QCOMPARE(r.title, u"かおぐみの終了"_s);
+        QCOMPARE(r.icon, MsgBox::Icon::Question);
+        QCOMPARE(r.buttons, MsgBox::Buttons::YesNoCancel);
+        QCOMPARE(r.defaultAnswer, MsgBox::Answer::Yes);
+        QCOMPARE(ended.count(), ends ? 1 : 0);
+        QCOMPARE(w.isVisible(), !ends);
+        QCOMPARE(QFile::exists(app.filePath(u"face.kgm"_s)), saved);
+        if (saved)
+            QCOMPARE(app.readFile(u"face.kgm"_s), face.fileBytes());
+        QCOMPARE(w.document().Modified, !saved);
+        QCOMPARE(w.document().PartFiles, face.files);
+    }
+
+    void exitCheckKeepsRunningWhenTheSaveFails()
+    {
+        SandboxAppDir app;
+        ScriptedMessages messages;
+        messages.answers = {MsgBox::Answer::Yes, MsgBox::Answer::Ok};
+        Main w(app.path());
+        w.Form_Load(app.filePath(u"missing/face.kgm"_s));
+        w.document().Modified = true;
+        w.show();
+        QSignalSpy ended(&w, &Main::ended);
+        QVERIFY(!w.close());
+        QCOMPARE(messages.asked.size(), 2);
+        QCOMPARE(messages.asked.at(1).icon, MsgBox::Icon::Critical);
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(w.isVisible());
+        QVERIFY(w.document().Modified);
+    }
+};
+
+QTEST_MAIN(TestMain)
+#include "tst_main.moc"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The real program under Xvfb: it starts with a face file from the command
+# line, shows its window with the face code, and ends from the File menu's
+# Exit without a question, since nothing changed.
+program=${1:?usage: smoke_startup.sh PATH-TO-kaogumi}
+. "$(dirname "$0")/xvfb-session.sh"
+trap stop_all EXIT
+work=$(mktemp -d)
+trap 'stop_all; rm -rf "$work"' EXIT
+
+printf '"","","","",""\r\n"03","12","07","01",""\r\n' > "$work/face.kgm"
+start_xvfb
+unset QT_QPA_PLATFORM
+"$program" "$work/face.kgm" &
+APP_PID=$!
+win=$(wait_window 'かおぐみ')
+sleep 1
+import -window "$win" "$work/main.png"
+# The drawing surface of an empty face is white.
+colour=$(convert "$work/main.png" -crop 1x1+120+120 -format '%[hex:p{0,0}]' info:)
+case "$colour" in FFFFFF*) ;; *) fail "surface pixel is $colour, not white" ;; esac
+
+xdotool windowfocus --sync "$win"
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key c
+wait_exit "$APP_PID" 10 || fail "the program did not end through Exit"
+APP_PID=
+echo "smoke_startup: passed"
