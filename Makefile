@@ -38,8 +38,8 @@ asan: deps
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAOGUMI_BENCH=ON $(CMAKE_ARGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
-	@for b in $(BENCH_BUILD)/bench/bench_*; do \
-		[ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b" --benchmark_repetitions=5 \
+	@for b in $$(find $(BENCH_BUILD)/bench -maxdepth 1 -type f -executable -name 'bench_*' | sort); do \
+		QT_QPA_PLATFORM=offscreen "$$b" --benchmark_repetitions=5 \
 			--benchmark_report_aggregates_only=true || exit 1; done
 
 clean:

@@ -8,6 +8,9 @@
 #include "platform/FileDlg.h"
 #include "platform/IniFile.h"
 #include "platform/MsgBox.h"
+#include "selection/FaceCodeEntry.h"
+#include "selection/ItemSelect.h"
+#include "selection/PickerArrangement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,6 +22,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QSessionManager>
 #include <QShortcut>
 
@@ -82,11 +86,15 @@ Main::Main(const QString &appDir, QWidget *parent)
 
     createMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Main::commitData);
 }
 
-Main::~Main() = default;
+Main::~Main()
+{
+    closePickers();
+}
 
 void Main::createMenu()
 {
@@ -158,6 +166,15 @@ void Main::Form_Load(const QString &commandText)
 {
     if (!commandText.isEmpty())
         LoadFace(commandText);
+    // Where the window starts is ours to choose: the window and its column
+    // of pickers, side by side, in the middle of the screen.
+    if (!testAttribute(Qt::WA_Moved)) {
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect free = screen->availableGeometry();
+            const QSize group(width() + 220, height());
+            move(free.center() - QPoint(group.width() / 2, group.height() / 2));
+        }
+    }
     FileDialog = std::make_unique<FileDlg>();
     PrinterDialog = std::make_unique<PrinterDlg>();
     IniSettings = std::make_unique<IniFile>();
@@ -275,9 +292,37 @@ void Main::F_Close_Click()
     close();
 }
 
-void Main::E_llWindow_Click() {}
+void Main::E_llWindow_Click()
+{
+    for (ItemSelect *picker : PickerArrangement::openPickers(this)) {
+        m_pickers.append(picker);
+        connect(picker, &ItemSelect::closed, this,
+                [this](ItemSelect *closed) { m_pickers.removeAll(closed); });
+    }
+}
 
-void Main::E_VercodeLoading_Click() {}
+void Main::E_VercodeLoading_Click()
+{
+    FaceCodeEntry::run(this, openPickers());
+}
+
+QList<ItemSelect *> Main::openPickers() const
+{
+    QList<ItemSelect *> open;
+    for (const QPointer<ItemSelect> &picker : m_pickers) {
+        if (picker)
+            open.append(picker);
+    }
+    return open;
+}
+
+void Main::closePickers()
+{
+    // The pickers belong to no window; ending the program ends them.
+    const QList<ItemSelect *> open = openPickers();
+    m_pickers.clear();
+    qDeleteAll(open);
+}
 
 void Main::H_ViewHelp_Click() {}
 
@@ -310,6 +355,7 @@ void Main::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    closePickers();
     Q_EMIT ended();
 }
 

@@ -2,12 +2,15 @@
 
 #include "document/FaceParts.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
 class FileDlg;
 class IniFile;
+class ItemSelect;
 class PictureBox;
 class PrinterDlg;
 class QAction;
@@ -38,6 +41,9 @@ public:
     FaceDocument &document() { return m_doc; }
     const FaceDocument &document() const { return m_doc; }
     const QString &appDir() const { return m_appDir; }
+
+    // The pickers still open, in the order they were opened.
+    QList<ItemSelect *> openPickers() const;
 
     PictureBox *Picture1 = nullptr;
     QLabel *Label1 = nullptr;
@@ -74,7 +80,10 @@ private:
     bool confirmEnd();
     void commitData(QSessionManager &manager);
 
+    void closePickers();
+
     QString m_appDir;
     FaceDocument m_doc;
+    QList<QPointer<ItemSelect>> m_pickers;
     bool m_endConfirmed = false;
 };

@@ -1,0 +1,173 @@
+#include "selection/ItemSelect.h"
+
+#include "document/Main.h"
+#include "platform/MsgBox.h"
+#include "selection/FileListing.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The window's layout, in pixels (its design is in twips, 15 to the pixel).
+constexpr QSize kClientSize{214, 91};
+constexpr QRect kImageRect{0, 0, 113, 89};
+constexpr QRect kScrollRect{112, 0, 25, 89};
+constexpr QRect kButtonRect{144, 24, 67, 25};
+
+// The field of the face record that a category's parts go into.
+QString *fieldOf(FaceParts &parts, const QString &typeName)
+{
+    if (typeName == u"髪")
+        return &parts.Hair;
+    if (typeName == u"目")
+        return &parts.Eyes;
+    if (typeName == u"顔")
+        return &parts.Outline;
+    if (typeName == u"口")
+        return &parts.Mouth;
+    return nullptr;
+}
+
+} // namespace
+
+ItemSelect::ItemSelect(Main *main)
+    : QWidget(nullptr,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_main(main)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(kClientSize);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(u"Image1"_s);
+    Image1->setGeometry(kImageRect);
+    Image1->setScaledContents(true);
+    Image1->setToolTip(u"サンプルです"_s);
+
+    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1->setObjectName(u"VScroll1"_s);
+    VScroll1->setGeometry(kScrollRect);
+    VScroll1->setRange(0, 0);
+    VScroll1->setSingleStep(1);
+    VScroll1->setPageStep(1);
+    // While the thumb is dragged the picture waits for its release.
+    VScroll1->setTracking(false);
+    VScroll1->setFocusPolicy(Qt::StrongFocus);
+    VScroll1->setAccessibleName(u"部品の番号"_s);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &ItemSelect::VScroll1_Change);
+
+    Command1 = new QPushButton(u"きめる"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    Command1->setGeometry(kButtonRect);
+    Command1->setDefault(true);
+    Command1->setAccessibleName(u"きめる"_s);
+    connect(Command1, &QPushButton::clicked, this, &ItemSelect::decidePressed);
+
+    // The scroll bar comes first, so it has the focus when the window opens.
+    setTabOrder(VScroll1, Command1);
+    setFocusProxy(VScroll1);
+}
+
+void ItemSelect::Form_Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    setWindowTitle(m_typeName);
+    m_partFolder = m_main->appDir() + u'/' + m_typeName + u'/';
+    m_partList = FileListing::ListFiles(u"*.*"_s, m_partFolder);
+    VScroll1->setRange(0, qMax(0, highest()));
+    VScroll1_Change();
+}
+
+int ItemSelect::position() const
+{
+    return VScroll1->value();
+}
+
+void ItemSelect::setPosition(int position)
+{
+    // A change of value shows the part through VScroll1_Change.
+    VScroll1->setValue(position);
+}
+
+void ItemSelect::VScroll1_Change()
+{
+    const int p = position();
+    updateAccessibleName();
+    if (p < 0 || p >= m_partList.size())
+        return;
+    QImageReader reader(m_partFolder + m_partList.at(p));
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    // A picture that cannot be read leaves the previous one in place.
+    if (image.isNull())
+        return;
+    m_picture = image;
+    Image1->setPixmap(QPixmap::fromImage(m_picture));
+}
+
+bool ItemSelect::Command1_Click()
+{
+    const int p = position();
+    if (p < 0 || p >= m_partList.size())
+        return false;
+    FaceDocument &doc = m_main->document();
+    QString *file = fieldOf(doc.PartFiles, m_typeName);
+    QString *code = fieldOf(doc.PartCodes, m_typeName);
+    if (file && code) {
+        *file = m_typeName + u'\\' + m_partList.at(p);
+        *code = QString::number(p).rightJustified(2, u'0');
+    }
+    m_main->Render();
+    doc.Modified = true;
+    return true;
+}
+
+void ItemSelect::decidePressed()
+{
+    if (Command1_Click())
+        return;
+    MsgBox::show(
+        this, {u"「%1」には部品がありません。\rこのフォルダに画像ファイルを入れてください。"_s.arg(
+                   QDir::toNativeSeparators(m_partFolder)),
+               MsgBox::Buttons::Ok,
+               MsgBox::Icon::Exclamation,
+               {},
+               MsgBox::Answer::Ok});
+}
+
+void ItemSelect::updateAccessibleName()
+{
+    const int p = position();
+    const QString name =
+        p >= 0 && p < m_partList.size()
+            ? u"%1, %2 / %3"_s.arg(m_partList.at(p)).arg(p + 1).arg(m_partList.size())
+            : u"部品がありません"_s;
+    Image1->setAccessibleName(name);
+}
+
+void ItemSelect::keyPressEvent(QKeyEvent *event)
+{
+    // Enter anywhere in the window decides, as the default button of a dialog.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Command1->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ItemSelect::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Q_EMIT closed(this);
+}

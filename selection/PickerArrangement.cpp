@@ -1,0 +1,104 @@
+#include "selection/PickerArrangement.h"
+
+#include "document/Main.h"
+#include "selection/ItemSelect.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
+
+using namespace Qt::StringLiterals;
+
+namespace PickerArrangement {
+
+namespace {
+
+// Outer rectangles are known only once the window manager has framed the
+// windows, which it does after they are shown. Until then the column is placed
+// with the frames Qt knows, and placed again as soon as the real frames are
+// there, unless the user has moved a picker meanwhile.
+class Column : public QObject
+{
+public:
+    Column(Main *main, const QList<ItemSelect *> &pickers) : QObject(main), m_main(main)
+    {
+        for (ItemSelect *picker : pickers)
+            m_pickers.append(picker);
+        place();
+        connect(&m_timer, &QTimer::timeout, this, &Column::settle);
+        m_timer.start(20);
+    }
+
+private:
+    void place()
+    {
+        const QRect mainFrame = m_main->frameGeometry();
+        int top = mainFrame.top();
+        m_placed.clear();
+        for (const QPointer<ItemSelect> &picker : std::as_const(m_pickers)) {
+            if (!picker)
+                continue;
+            const QPoint at(mainFrame.left() + mainFrame.width(), top);
+            picker->move(at);
+            m_placed.append(at);
+            top += picker->frameGeometry().height();
+        }
+    }
+
+    bool framesKnown() const
+    {
+        for (const QPointer<ItemSelect> &picker : m_pickers) {
+            if (picker && picker->windowHandle() && picker->windowHandle()->frameMargins().isNull())
+                return false;
+        }
+        return !m_main->windowHandle() || !m_main->windowHandle()->frameMargins().isNull();
+    }
+
+    bool movedByUser() const
+    {
+        qsizetype k = 0;
+        for (const QPointer<ItemSelect> &picker : m_pickers) {
+            if (picker && k < m_placed.size() && picker->pos() != m_placed.at(k++))
+                return true;
+        }
+        return false;
+    }
+
+    void settle()
+    {
+        // Without a window manager there are no frames to wait for; half a
+        // second is far longer than any manager takes.
+        const bool last = ++m_ticks >= 25;
+        if (!framesKnown() && !last)
+            return;
+        m_timer.stop();
+        if (!movedByUser())
+            place();
+        deleteLater();
+    }
+
+    Main *m_main;
+    QList<QPointer<ItemSelect>> m_pickers;
+    QList<QPoint> m_placed;
+    QTimer m_timer;
+    int m_ticks = 0;
+};
+
+} // namespace
+
+QList<ItemSelect *> openPickers(Main *main)
+{
+    QList<ItemSelect *> pickers;
+    for (const QString &category : {u"髪"_s, u"目"_s, u"顔"_s, u"口"_s}) {
+        auto *picker = new ItemSelect(main);
+        picker->setTypeName(category);
+        picker->Form_Load();
+        pickers.append(picker);
+    }
+    new Column(main, pickers);
+    for (ItemSelect *picker : std::as_const(pickers))
+        picker->show();
+    return pickers;
+}
+
+} // namespace PickerArrangement

@@ -1,0 +1,419 @@
+#include "TestUtils.h"
+#include "document/Main.h"
+#include "document/PictureBox.h"
+#include "platform/InputBox.h"
+#include "platform/MsgBox.h"
+#include "selection/ItemSelect.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A colour for each position, so a picture tells which part it is.
+QColor colourOf(int i)
+{
+    return QColor(QColor::fromHsv((i * 37) % 360, 255, 255 - (i % 5) * 20).rgb());
+}
+
+void fill(SandboxAppDir &app, const QString &category, int count, const QString &prefix)
+{
+    for (int i = 0; i < count; ++i)
+        app.addPart(category, prefix + QString::number(i).rightJustified(2, u'0') + u".png"_s,
+                    {4, 4}, colourOf(i));
+}
+
+// What the picker shows, as the colour of its picture.
+QColor shown(const ItemSelect &picker)
+{
+    return picker.picture().isNull() ? QColor() : picker.picture().pixelColor(0, 0).toRgb();
+}
+
+std::unique_ptr<ItemSelect> picker(Main &main, const QString &category)
+{
+    auto p = std::make_unique<ItemSelect>(&main);
+    p->setAttribute(Qt::WA_DeleteOnClose, false);
+    p->setTypeName(category);
+    p->Form_Load();
+    return p;
+}
+
+ItemSelect *pickerOf(Main &main, const QString &category, int nth = 0)
+{
+    for (ItemSelect *p : main.openPickers()) {
+        if (p->TypeName() == category && nth-- == 0)
+            return p;
+    }
+    return nullptr;
+}
+
+struct ScriptedInput
+{
+    explicit ScriptedInput(QString answer)
+    {
+        InputBox::setHandler([this, answer](const InputBox::Request &r) {
+            asked.append(r);
+            return answer;
+        });
+    }
+    ~ScriptedInput() { InputBox::setHandler({}); }
+    QList<InputBox::Request> asked;
+};
+
+struct CountedMessages
+{
+    CountedMessages()
+    {
+        MsgBox::setHandler([this](const MsgBox::Request &r) {
+            asked.append(r);
+            return MsgBox::Answer::Ok;
+        });
+    }
+    ~CountedMessages() { MsgBox::setHandler({}); }
+    QList<MsgBox::Request> asked;
+};
+
+} // namespace
+
+class TestPickers : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void opensAtTheFirstPartAndTakesTheOneShown()
+    {
+        SandboxAppDir app;
+        fill(app, u"髪"_s, 3, u"h"_s);
+        Main main(app.path());
+        auto p = picker(main, u"髪"_s);
+        QCOMPARE(p->windowTitle(), u"髪"_s);
+        QCOMPARE(p->position(), 0);
+        QCOMPARE(p->highest(), 2);
+        QCOMPARE(p->VScroll1->minimum(), 0);
+        QCOMPARE(p->VScroll1->maximum(), 2);
+        QCOMPARE(shown(*p), colourOf(0));
+        p->setPosition(2);
+        QCOMPARE(shown(*p), colourOf(2));
+        QVERIFY(!main.document().Modified);
+        p->Command1->click();
+        QCOMPARE(main.document().PartFiles.Hair, u"髪\\h02.png"_s);
+        QCOMPARE(main.document().PartCodes.Hair, u"02"_s);
+        QVERIFY(main.document().Modified);
+        // The main window was redrawn: the hair lies on its surface and the
+        // code shows in its label.
+        QCOMPARE(main.Label1->text(), u"0402"_s);
+        QCOMPARE(main.Picture1->image().pixelColor(100, 100).toRgb(), colourOf(2));
+        // Taking the same part again still redraws and marks the face.
+        main.document().Modified = false;
+        main.Label1->clear();
+        QVERIFY(p->Command1_Click());
+        QVERIFY(main.document().Modified);
+        QCOMPARE(main.Label1->text(), u"0402"_s);
+    }
+
+    void storesEachCategoryInItsOwnField_data()
+    {
+        QTest::addColumn<QString>("category");
+        QTest::newRow("hair") << u"髪"_s;
+        QTest::newRow("eyes") << u"目"_s;
+        QTest::newRow("outline") << u"顔"_s;
+        QTest::newRow("mouth") << u"口"_s;
+    }
+    void storesEachCategoryInItsOwnField()
+    {
+        QFETCH(QString, category);
+        SandboxAppDir app;
+        fill(app, category, 2, u"p"_s);
+        Main main(app.path());
+        auto p = picker(main, category);
+        p->setPosition(1);
+        QVERIFY(p->Command1_Click());
+        const FaceDocument &doc = main.document();
+        const QString file = category + u"\\p01.png"_s;
+        QCOMPARE(doc.PartFiles.Hair, category == u"髪" ? file : QString());
+        QCOMPARE(doc.PartFiles.Eyes, category == u"目" ? file : QString());
+        QCOMPARE(doc.PartFiles.Outline, category == u"顔" ? file : QString());
+        QCOMPARE(doc.PartFiles.Mouth, category == u"口" ? file : QString());
+        QCOMPARE(doc.PartCodes.Hair + doc.PartCodes.Eyes + doc.PartCodes.Outline +
+                     doc.PartCodes.Mouth,
+                 u"01"_s);
+    }
+
+    void positionsBeyondNinetyNineGiveLongerCodes()
+    {
+        SandboxAppDir app;
+        for (int i = 0; i <= 100; ++i)
+            QVERIFY(app.writeFile(u"口/m%1.txt"_s.arg(i, 3, 10, QChar(u'0')), "x"));
+        Main main(app.path());
+        auto p = picker(main, u"口"_s);
+        QCOMPARE(p->highest(), 100);
+        p->setPosition(100);
+        QVERIFY(p->Command1_Click());
+        QCOMPARE(main.document().PartCodes.Mouth, u"100"_s);
+        QCOMPARE(main.document().PartFiles.Mouth, u"口\\m100.txt"_s);
+        QCOMPARE(main.Label1->text(), u"4100"_s);
+    }
+
+    void keyboardAloneComposes()
+    {
+        SandboxAppDir app;
+        fill(app, u"目"_s, 5, u"e"_s);
+        Main main(app.path());
+        auto p = picker(main, u"目"_s);
+        p->show();
+        QVERIFY(QTest::qWaitForWindowExposed(p.get()));
+        QCOMPARE(QApplication::focusWidget(), p->VScroll1);
+        const struct
+        {
+            Qt::Key key;
+            int position;
+        } steps[] = {{Qt::Key_Down, 1},   {Qt::Key_PageDown, 2}, {Qt::Key_End, 4}, {Qt::Key_Up, 3},
+                     {Qt::Key_PageUp, 2}, {Qt::Key_Home, 0},     {Qt::Key_Down, 1}};
+        for (const auto &step : steps) {
+            QTest::keyClick(p->VScroll1, step.key);
+            QCOMPARE(p->position(), step.position);
+            QCOMPARE(shown(*p), colourOf(step.position));
+        }
+        // Enter with the scroll bar focused decides.
+        QTest::keyClick(p->VScroll1, Qt::Key_Return);
+        QCOMPARE(main.document().PartFiles.Eyes, u"目\\e01.png"_s);
+        QTest::keyClick(p->VScroll1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), p->Command1);
+        QTest::keyClick(p->VScroll1, Qt::Key_Up);
+        QTest::keyClick(p->Command1, Qt::Key_Enter);
+        QCOMPARE(main.document().PartFiles.Eyes, u"目\\e00.png"_s);
+    }
+
+    void tellsScreenReadersWhatItShows()
+    {
+        SandboxAppDir app;
+        fill(app, u"髪"_s, 16, u"h"_s);
+        Main main(app.path());
+        auto p = picker(main, u"髪"_s);
+        p->setPosition(7);
+        QCOMPARE(p->Image1->accessibleName(), u"h07.png, 8 / 16"_s);
+        QCOMPARE(p->Image1->toolTip(), u"サンプルです"_s);
+        QVERIFY(!p->VScroll1->accessibleName().isEmpty());
+        QCOMPARE(p->Command1->text(), u"きめる"_s);
+        QVERIFY(p->Command1->isDefault());
+    }
+
+    void hasTheToolWindowLayout()
+    {
+        SandboxAppDir app;
+        Main main(app.path());
+        auto p = picker(main, u"顔"_s);
+        QCOMPARE(p->size(), QSize(214, 91));
+        QCOMPARE(p->minimumSize(), p->maximumSize());
+        QCOMPARE(p->Image1->geometry(), QRect(0, 0, 113, 89));
+        QCOMPARE(p->VScroll1->geometry(), QRect(112, 0, 25, 89));
+        QCOMPARE(p->Command1->geometry(), QRect(144, 24, 67, 25));
+        QCOMPARE(p->windowType(), Qt::Tool);
+        QVERIFY(!(p->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(p->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(p->windowFlags() & Qt::WindowCloseButtonHint);
+        QVERIFY(!p->parentWidget());
+    }
+
+    void twoPickersOfOneCategoryShareTheFaceButNotTheirPositions()
+    {
+        SandboxAppDir app;
+        fill(app, u"髪"_s, 4, u"h"_s);
+        Main main(app.path());
+        auto a = picker(main, u"髪"_s);
+        auto b = picker(main, u"髪"_s);
+        a->setPosition(3);
+        b->setPosition(1);
+        QVERIFY(a->Command1_Click());
+        QCOMPARE(main.document().PartFiles.Hair, u"髪\\h03.png"_s);
+        QVERIFY(b->Command1_Click());
+        QCOMPARE(main.document().PartFiles.Hair, u"髪\\h01.png"_s);
+        QCOMPARE(main.document().PartCodes.Hair, u"01"_s);
+        QCOMPARE(a->position(), 3);
+        QCOMPARE(shown(*a), colourOf(3));
+    }
+
+    void keepsThePreviousPictureForFilesItCannotShow()
+    {
+        SandboxAppDir app;
+        fill(app, u"目"_s, 1, u"e"_s);                            // e00.png
+        QVERIFY(app.writeFile(u"目/.hidden"_s, "not a picture")); // sorts first
+        QVERIFY(app.writeFile(u"目/f.txt"_s, "neither"));
+        Main main(app.path());
+        auto p = picker(main, u"目"_s);
+        QCOMPARE(p->highest(), 2);
+        // Position 0 is the hidden file: nothing to show yet.
+        QVERIFY(p->picture().isNull());
+        p->setPosition(1);
+        QCOMPARE(shown(*p), colourOf(0));
+        p->setPosition(2);
+        QCOMPARE(shown(*p), colourOf(0));
+        QVERIFY(p->Command1_Click());
+        QCOMPARE(main.document().PartFiles.Eyes, u"目\\f.txt"_s);
+        QCOMPARE(main.document().PartCodes.Eyes, u"02"_s);
+    }
+
+    void anEmptyFolderTakesNothing()
+    {
+        SandboxAppDir app;
+        Main main(app.path());
+        CountedMessages messages;
+        for (const QString &category : {u"口"_s, u"ない"_s}) { // empty, and missing
+            auto p = picker(main, category);
+            QCOMPARE(p->highest(), -1);
+            QVERIFY(p->picture().isNull());
+            QVERIFY(!p->Command1_Click());
+            QCOMPARE(main.document().PartFiles, FaceParts{});
+            QVERIFY(!main.document().Modified);
+            QVERIFY(main.Label1->text().isEmpty()); // not redrawn
+            // Pressing the button tells the user where the parts belong.
+            p->Command1->click();
+            QCOMPARE(messages.asked.size(), 1);
+            QVERIFY(messages.asked.takeFirst().prompt.contains(category));
+        }
+    }
+
+    void opensFourPickersInAColumnBesideTheMainWindow()
+    {
+        SandboxAppDir app;
+        fill(app, u"髪"_s, 2, u"h"_s);
+        Main main(app.path());
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.move(140, 90);
+        QTRY_COMPARE(main.frameGeometry().topLeft(), QPoint(140, 90));
+        main.E_llWindow_Click();
+        const QList<ItemSelect *> pickers = main.openPickers();
+        QCOMPARE(pickers.size(), 4);
+        const QStringList order{u"髪"_s, u"目"_s, u"顔"_s, u"口"_s};
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(pickers[k]->TypeName(), order[k]);
+            QVERIFY(pickers[k]->isVisible());
+        }
+        const QRect m = main.frameGeometry();
+        for (int k = 0; k < 4; ++k) {
+            QTRY_COMPARE(
+                pickers[k]->frameGeometry().topLeft(),
+                QPoint(m.left() + m.width(), m.top() + k * pickers[0]->frameGeometry().height()));
+        }
+        // Moving the main window later leaves the pickers where they are.
+        const QPoint first = pickers[0]->pos();
+        main.move(300, 200);
+        QTRY_COMPARE(main.frameGeometry().topLeft(), QPoint(300, 200));
+        QTest::qWait(50);
+        QCOMPARE(pickers[0]->pos(), first);
+
+        // A second run adds four more; closing one takes it off the list.
+        main.E_llWindow_Click();
+        QCOMPARE(main.openPickers().size(), 8);
+        QTRY_COMPARE(main.openPickers().at(4)->frameGeometry().left(),
+                     main.frameGeometry().left() + main.frameGeometry().width());
+        ItemSelect *eyes = main.openPickers().at(1);
+        QVERIFY(eyes->close());
+        QCOMPARE(main.openPickers().size(), 7);
+        QCOMPARE(main.openPickers().at(1)->TypeName(), u"顔"_s);
+        // The pickers end with the main window.
+        QPointer<ItemSelect> hair = main.openPickers().at(0);
+        QVERIFY(main.close());
+        QVERIFY(main.openPickers().isEmpty());
+        QVERIFY(hair.isNull());
+    }
+
+    void reCreatesAFaceFromItsCode_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QList<int>>("positions"); // outline, eyes, hair, mouth
+        QTest::addColumn<QString>("label");
+        // Folders of 21, 30, 8 and 5 parts; the face starts at 3, 12, 0, 4.
+        QTest::newRow("the code of the face itself")
+            << u"403120004"_s << QList<int>{3, 12, 0, 4} << u"403120004"_s;
+        QTest::newRow("numbers above the highest part")
+            << u"499999999"_s << QList<int>{4, 3, 0, 4} << u"404030004"_s;
+        QTest::newRow("a short code takes the first parts")
+            << u"4051"_s << QList<int>{5, 1, 0, 0} << u"405010000"_s;
+        QTest::newRow("a field without digits counts as 0")
+            << u"4xx07x101"_s << QList<int>{0, 7, 0, 1} << u"400070001"_s;
+        QTest::newRow("a negative field keeps the position")
+            << u"4-1-2-3-4"_s << QList<int>{3, 12, 0, 4} << u"403120004"_s;
+        QTest::newRow("characters after the ninth are ignored")
+            << u"401020304999"_s << QList<int>{1, 2, 3, 4} << u"401020304"_s;
+    }
+    void reCreatesAFaceFromItsCode()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QList<int>, positions);
+        SandboxAppDir app;
+        fill(app, u"顔"_s, 21, u"f"_s);
+        fill(app, u"目"_s, 30, u"e"_s);
+        fill(app, u"髪"_s, 8, u"h"_s);
+        fill(app, u"口"_s, 5, u"m"_s);
+        Main main(app.path());
+        main.E_llWindow_Click();
+        const int start[] = {3, 12, 0, 4};
+        const QStringList categories{u"顔"_s, u"目"_s, u"髪"_s, u"口"_s};
+        for (int i = 0; i < 4; ++i) {
+            ItemSelect *p = pickerOf(main, categories[i]);
+            p->setPosition(start[i]);
+            QVERIFY(p->Command1_Click());
+        }
+        QCOMPARE(main.Label1->text(), u"403120004"_s);
+        main.document().Modified = false;
+
+        ScriptedInput input(answer);
+        main.findChild<QAction *>(u"E_VercodeLoading"_s)->trigger();
+        QCOMPARE(input.asked.size(), 1);
+        QCOMPARE(input.asked[0].prompt,
+                 u"バーコードのしたにあるバーコードコードをいれてください。"_s);
+        QVERIFY(input.asked[0].title.isEmpty());
+        QCOMPARE(input.asked[0].defaultText, u"403120004"_s);
+        for (int i = 0; i < 4; ++i) {
+            ItemSelect *p = pickerOf(main, categories[i]);
+            QCOMPARE(p->position(), positions[i]);
+            QCOMPARE(shown(*p), colourOf(positions[i]));
+        }
+        QTEST(main.Label1->text(), "label");
+        QVERIFY(main.document().Modified);
+    }
+
+    void faceCodeEntryEdgeCases()
+    {
+        SandboxAppDir app;
+        fill(app, u"顔"_s, 1, u"f"_s); // one part: any number takes it
+        fill(app, u"髪"_s, 3, u"h"_s);
+        // 目 and 口 stay empty
+        Main main(app.path());
+        {
+            // Cancel changes nothing and redraws nothing.
+            ScriptedInput input({});
+            main.E_VercodeLoading_Click();
+            QCOMPARE(input.asked.size(), 1);
+            QVERIFY(main.Label1->text().isEmpty());
+            QVERIFY(!main.document().Modified);
+        }
+        {
+            // Without a picker open the command only redraws.
+            ScriptedInput input(u"401020304"_s);
+            main.E_VercodeLoading_Click();
+            QCOMPARE(main.Label1->text(), u"0004"_s);
+            QVERIFY(!main.document().Modified);
+        }
+        main.E_llWindow_Click();
+        {
+            ScriptedInput input(u"499020199"_s);
+            main.E_VercodeLoading_Click();
+            QCOMPARE(main.document().PartFiles.Outline, u"顔\\f00.png"_s);
+            QCOMPARE(main.document().PartFiles.Hair, u"髪\\h01.png"_s);
+            QCOMPARE(main.document().PartFiles.Eyes, QString());
+            QCOMPARE(main.document().PartFiles.Mouth, QString());
+            QCOMPARE(main.Label1->text(), u"40001"_s);
+            QVERIFY(main.document().Modified);
+        }
+    }
+};
+
+QTEST_MAIN(TestPickers)
+#include "tst_pickers.moc"
