@@ -67,19 +67,25 @@ FileDlg::Answer execDialog(QWidget *parent, const FileDlg::Request &request,
         break;
     }
 
+    // The file type box, found by the name Qt gives it: it shows the filter
+    // descriptions and tells which one the user picked.
+    auto *types = dialog.findChild<QComboBox *>(u"fileTypeCombo"_s);
     if (!request.nameFilters.isEmpty()) {
+        // Setting the list selects and applies its first entry, the one the
+        // dialog opens with.
         dialog.setNameFilters(request.nameFilters);
-        dialog.selectNameFilter(request.nameFilters.at(request.selectedFilter));
         // Qt shows the descriptions with their blanks trimmed away; they are
-        // shown as written instead. The entries keep their order, and with the
-        // details hidden Qt finds the selected filter by its position.
-        if (auto *types = dialog.findChild<QComboBox *>(u"fileTypeCombo"_s)) {
-            for (int i = 0; i < types->count() && i < request.descriptions.size(); ++i)
-                types->setItemText(i, request.descriptions.at(i));
-        }
+        // shown as written instead. The entries keep their order, so the
+        // position in the box is the position in the list.
+        for (int i = 0; types && i < types->count() && i < request.descriptions.size(); ++i)
+            types->setItemText(i, request.descriptions.at(i));
     }
 
-    const auto selectedIndex = [&dialog, &request] {
+    // Qt names the selected filter by the text shown, which two entries may
+    // share; the position tells them apart.
+    const auto selectedIndex = [&dialog, &request, types] {
+        if (types && types->count() == request.nameFilters.size())
+            return types->currentIndex();
         return int(request.nameFilters.indexOf(dialog.selectedNameFilter()));
     };
     dialog.setDefaultSuffix(request.defaultSuffix);
@@ -129,8 +135,8 @@ QList<FileDlg::NameFilter> FileDlg::parseFilterList(const QString &list)
         if (filter.patterns.isEmpty())
             continue;
         const QString head = filter.description.trimmed();
-        filter.qtFilter = (head.isEmpty() ? QString() : head + u' ') + u'(' +
-                          filter.patterns.join(u' ') + u')';
+        filter.qtFilter =
+            (head.isEmpty() ? QString() : head + u' ') + u'(' + filter.patterns.join(u' ') + u')';
         filter.suffix = suffixOf(filter.patterns.constFirst());
         filters.append(filter);
     }

@@ -43,7 +43,7 @@ public:
         QString title;
         QStringList nameFilters;  // as QFileDialog takes them
         QStringList descriptions; // as the file type box shows them
-        int selectedFilter = -1;  // index into the lists above, -1 when empty
+        int selectedFilter = -1;  // the first entry; -1 when the lists are empty
         QString directory;        // the folder the dialog shows first
         QString fileName;         // the name box's text (the selected folder's name)
         bool mustExist = false;   // only existing files can be chosen

@@ -14,8 +14,7 @@ Q_DECLARE_METATYPE(FileDlg::Kind)
 namespace {
 
 const QString kFaceFilter = u"顔データ|*.kgm|すべてのファイル |*.*|"_s;
-const QString kPictureFilter =
-    u"ビットマップ|*.bmp|PNG|*.png|JPEG|*.jpg|すべてのファイル |*.*|"_s;
+const QString kPictureFilter = u"ビットマップ|*.bmp|PNG|*.png|JPEG|*.jpg|すべてのファイル |*.*|"_s;
 
 QString show(FileDlg &dlg, FileDlg::Kind kind, const QString &filter = {},
              const QString &defDir = {})
@@ -85,12 +84,11 @@ private Q_SLOTS:
             << QStringList{u"kgm"_s, QString()};
         QTest::newRow("several patterns")
             << u"ビットマップ|*.bmp;*.dib; *.rle|"_s
-            << QStringList{u"ビットマップ (*.bmp *.dib *.rle)"_s}
-            << QStringList{u"ビットマップ"_s} << QStringList{u"bmp"_s};
-        QTest::newRow("wildcard extension") << u"画像|*.jp*|顔|face?.kgm|"_s
-                                            << QStringList{u"画像 (*.jp*)"_s, u"顔 (face?.kgm)"_s}
-                                            << QStringList{u"画像"_s, u"顔"_s}
-                                            << QStringList{QString(), QString()};
+            << QStringList{u"ビットマップ (*.bmp *.dib *.rle)"_s} << QStringList{u"ビットマップ"_s}
+            << QStringList{u"bmp"_s};
+        QTest::newRow("wildcard extension")
+            << u"画像|*.jp*|顔|face?.kgm|"_s << QStringList{u"画像 (*.jp*)"_s, u"顔 (face?.kgm)"_s}
+            << QStringList{u"画像"_s, u"顔"_s} << QStringList{QString(), QString()};
         QTest::newRow("description without pattern")
             << u"顔データ|*.kgm|残り|"_s << QStringList{u"顔データ (*.kgm)"_s}
             << QStringList{u"顔データ"_s} << QStringList{u"kgm"_s};
@@ -197,10 +195,10 @@ private Q_SLOTS:
         QTest::newRow("bare name") << u"face.kgm"_s << QString() << here << u"face.kgm"_s;
         QTest::newRow("bare name, folder")
             << u"face.kgm"_s << u"/kao/faces"_s << u"/kao/faces"_s << u"face.kgm"_s;
-        QTest::newRow("folder with slash") << QString() << u"/kao/faces/"_s << u"/kao/faces"_s
-                                           << QString();
-        QTest::newRow("relative folder") << QString() << u"faces"_s << here + u"/faces"_s
-                                         << QString();
+        QTest::newRow("folder with slash")
+            << QString() << u"/kao/faces/"_s << u"/kao/faces"_s << QString();
+        QTest::newRow("relative folder")
+            << QString() << u"faces"_s << here + u"/faces"_s << QString();
         QTest::newRow("full path wins")
             << u"/home/a/face.kgm"_s << u"/kao/faces"_s << u"/home/a"_s << u"face.kgm"_s;
         QTest::newRow("full path, no folder")
@@ -251,8 +249,8 @@ private Q_SLOTS:
             << FileDlg::Kind::Save << kFaceFilter << u"face.txt"_s << 0 << dir + u"face.txt"_s;
         QTest::newRow("save, picture PNG")
             << FileDlg::Kind::Save << kPictureFilter << u"face"_s << 1 << dir + u"face.png"_s;
-        QTest::newRow("save, full path") << FileDlg::Kind::Save << kFaceFilter
-                                         << u"/tmp/x/face"_s << 0 << u"/tmp/x/face.kgm"_s;
+        QTest::newRow("save, full path")
+            << FileDlg::Kind::Save << kFaceFilter << u"/tmp/x/face"_s << 0 << u"/tmp/x/face.kgm"_s;
         QTest::newRow("open, no extension added")
             << FileDlg::Kind::Open << kFaceFilter << u"face"_s << 0 << dir + u"face"_s;
     }

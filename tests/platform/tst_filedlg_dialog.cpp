@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,11 +25,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kFaceFilter = u"顔データ|*.kgm|すべてのファイル |*.*|"_s;
-const QString kPictureFilter =
-    u"ビットマップ|*.bmp|PNG|*.png|JPEG|*.jpg|すべてのファイル |*.*|"_s;
+const QString kPictureFilter = u"ビットマップ|*.bmp|PNG|*.png|JPEG|*.jpg|すべてのファイル |*.*|"_s;
 
-// Runs act on the modal dialog of type T as soon as it is open.
-template <typename T> void whenOpen(std::function<void(T *)> act)
+// Runs act on the modal dialog of type T as soon as it is open. The watch
+// ends by itself once it has acted; deleting it ends it before.
+template <typename T> QPointer<QTimer> whenOpen(std::function<void(T *)> act)
 {
     auto *timer = new QTimer;
     timer->setInterval(10);
@@ -39,6 +41,7 @@ template <typename T> void whenOpen(std::function<void(T *)> act)
         }
     });
     timer->start();
+    return timer;
 }
 
 QLineEdit *nameBox(QFileDialog *dialog)
@@ -79,6 +82,29 @@ void closeIfOpen(QFileDialog *dialog)
         dialog->reject();
 }
 
+// The names the file list offers for choosing, once awaited has appeared in
+// it; the list fills in the background.
+QStringList listedWhenLoaded(QFileDialog *dialog, const QString &awaited)
+{
+    const auto *view = dialog->findChild<QListView *>(u"listView"_s);
+    if (!view)
+        return {};
+    const auto listed = [view] {
+        QStringList names;
+        const QAbstractItemModel *model = view->model();
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
+            const QModelIndex index = model->index(row, 0, view->rootIndex());
+            if (index.flags() & Qt::ItemIsEnabled)
+                names.append(index.data().toString());
+        }
+        names.sort();
+        return names;
+    };
+    if (!QTest::qWaitFor([&] { return listed().contains(awaited); }, 5000))
+        return {};
+    return listed();
+}
+
 QStringList itemTexts(const QComboBox *box)
 {
     QStringList texts;
@@ -114,9 +140,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("nameFilters");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("open face") << false << kFaceFilter
-                                   << QStringList{u"顔データ (*.kgm)"_s, u"すべてのファイル (*)"_s}
-                                   << QStringList{u"顔データ"_s, u"すべてのファイル "_s};
+        QTest::newRow("open face")
+            << false << kFaceFilter << QStringList{u"顔データ (*.kgm)"_s, u"すべてのファイル (*)"_s}
+            << QStringList{u"顔データ"_s, u"すべてのファイル "_s};
         QTest::newRow("save picture")
             << true << kPictureFilter
             << QStringList{u"ビットマップ (*.bmp)"_s, u"PNG (*.png)"_s, u"JPEG (*.jpg)"_s,
@@ -129,18 +155,18 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(QStringList, nameFilters);
         QStringList seenFilters, seenShown;
-        QString seenSelected, seenTitle, seenDirectory, acceptText;
+        QString seenTitle, seenDirectory, seenName, acceptText;
         int seenIndex = -1;
         QFileDialog::FileMode seenMode = QFileDialog::Directory;
         QFileDialog::AcceptMode seenAcceptMode = QFileDialog::AcceptOpen;
         bool native = true, confirmsOverwrite = false;
         whenOpen<QFileDialog>([&](QFileDialog *dialog) {
             seenFilters = dialog->nameFilters();
-            seenSelected = dialog->selectedNameFilter();
             seenShown = itemTexts(typeBox(dialog));
             seenIndex = typeBox(dialog) ? typeBox(dialog)->currentIndex() : -1;
             seenTitle = dialog->windowTitle();
             seenDirectory = dialog->directory().absolutePath();
+            seenName = nameBox(dialog)->text();
             seenMode = dialog->fileMode();
             seenAcceptMode = dialog->acceptMode();
             native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
@@ -158,11 +184,11 @@ private Q_SLOTS:
         QCOMPARE(dlg.Filename(), u"before.kgm"_s);
 
         QCOMPARE(seenFilters, nameFilters);
-        QCOMPARE(seenSelected, nameFilters.constFirst());
         QTEST(seenShown, "shown");
         QCOMPARE(seenIndex, 0);
         QCOMPARE(seenTitle, u"顔の選択"_s);
         QCOMPARE(seenDirectory, m_dir.path());
+        QCOMPARE(seenName, u"before.kgm"_s);
         QCOMPARE(seenMode, save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         QCOMPARE(seenAcceptMode, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         QVERIFY(!native);
@@ -204,9 +230,186 @@ private Q_SLOTS:
             closeIfOpen(dialog);
         });
         FileDlg dlg;
-        const QString result = dlg.ShowSave(nullptr, filter, m_dir.path());
+        const QString chosen = dlg.ShowSave(nullptr, filter, m_dir.path());
         QFETCH(QString, result);
-        QCOMPARE(dlg.ShowSave(nullptr, filter, m_dir.path()), m_dir.filePath(result));
+        QCOMPARE(chosen, m_dir.filePath(result));
+        QCOMPARE(dlg.Filename(), m_dir.filePath(result));
+        QCOMPARE(dlg.Cancel(), false);
+    }
+
+    void allFilesListsNamesWithoutADot()
+    {
+        const QString folder = m_dir.filePath(u"listing"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(touch(folder + u"/face.kgm"_s));
+        QVERIFY(touch(folder + u"/plain"_s));
+        QStringList faceListed, allListed;
+        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            faceListed = listedWhenLoaded(dialog, u"face.kgm"_s);
+            if (QComboBox *types = typeBox(dialog))
+                QTest::keyClick(types, Qt::Key_Down);
+            allListed = listedWhenLoaded(dialog, u"plain"_s);
+            dialog->reject();
+        });
+        FileDlg dlg;
+        dlg.ShowOpen(nullptr, kFaceFilter, folder);
+        QCOMPARE(faceListed, QStringList{u"face.kgm"_s});
+        QCOMPARE(allListed, (QStringList{u"face.kgm"_s, u"plain"_s}));
+    }
+
+    void replacingAFileIsAskedFirst_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::newRow("replace") << QMessageBox::Yes;
+        QTest::newRow("keep") << QMessageBox::No;
+    }
+    void replacingAFileIsAskedFirst()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        const QString existing = m_dir.filePath(u"kept.kgm"_s);
+        QVERIFY(touch(existing));
+        QString question;
+        bool stillOpen = false;
+        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            whenOpen<QMessageBox>([&](QMessageBox *box) {
+                question = box->text();
+                box->button(answer)->click();
+            });
+            // Typed without its extension: the question is about kept.kgm.
+            typeAndAccept(dialog, u"kept"_s);
+            stillOpen = dialog->isVisible();
+            closeIfOpen(dialog);
+        });
+        FileDlg dlg;
+        const QString chosen = dlg.ShowSave(nullptr, kFaceFilter, m_dir.path());
+        QVERIFY2(question.contains(u"kept.kgm"_s), qPrintable(question));
+        QVERIFY2(!question.contains(u"already exists"_s), qPrintable(question));
+        if (answer == QMessageBox::Yes) {
+            QCOMPARE(chosen, existing);
+            QCOMPARE(dlg.Cancel(), false);
+        } else {
+            QVERIFY(stillOpen);
+            QCOMPARE(chosen, QString());
+            QCOMPARE(dlg.Cancel(), true);
+        }
+    }
+
+    void openTakesOnlyExistingFilesUnlessAFlagIsSet_data()
+    {
+        QTest::addColumn<qint32>("flags");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("no flags") << 0 << true;
+        QTest::newRow("a flag") << 0x1000 << false;
+    }
+    void openTakesOnlyExistingFilesUnlessAFlagIsSet()
+    {
+        QFETCH(qint32, flags);
+        QFETCH(bool, refused);
+        const QString existing = m_dir.filePath(u"there.kgm"_s);
+        QVERIFY(touch(existing));
+        bool buttonEnabled = false, stillOpen = false, warned = false;
+        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            nameBox(dialog)->setText(u"missing.kgm"_s);
+            buttonEnabled = acceptButton(dialog) && acceptButton(dialog)->isEnabled();
+            const QPointer<QTimer> warning = whenOpen<QMessageBox>([&](QMessageBox *box) {
+                warned = true;
+                box->accept();
+            });
+            // Made to accept all the same, the dialog refuses the name and
+            // says so.
+            static_cast<QDialog *>(dialog)->accept();
+            stillOpen = dialog->isVisible();
+            if (stillOpen)
+                typeAndAccept(dialog, u"there.kgm"_s);
+            closeIfOpen(dialog);
+            delete warning.data();
+        });
+        FileDlg dlg;
+        dlg.setFlags(flags);
+        const QString chosen = dlg.ShowOpen(nullptr, kFaceFilter, m_dir.path());
+        QCOMPARE(buttonEnabled, !refused);
+        QCOMPARE(stillOpen, refused);
+        QCOMPARE(warned, refused);
+        QCOMPARE(chosen, refused ? existing : m_dir.filePath(u"missing.kgm"_s));
+    }
+
+    void pathsLongerThan256CharactersWork_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("open") << false;
+        QTest::newRow("save") << true;
+    }
+    void pathsLongerThan256CharactersWork()
+    {
+        QFETCH(bool, save);
+        const QString part = u"顔"_s + QString(99, u'a');
+        const QString folder = m_dir.filePath(part + u'/' + part + u'/' + part);
+        QVERIFY(QDir().mkpath(folder));
+        const QString file = folder + u"/long.kgm"_s;
+        QVERIFY2(file.size() > 256, qPrintable(QString::number(file.size())));
+        QVERIFY(touch(file));
+        QString shownFolder, shownName;
+        bool asked = false;
+        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            shownFolder = dialog->directory().absolutePath();
+            shownName = nameBox(dialog)->text();
+            // Saving over the file asks first, long name or not.
+            if (save) {
+                whenOpen<QMessageBox>([&](QMessageBox *box) {
+                    asked = true;
+                    box->button(QMessageBox::Yes)->click();
+                });
+            }
+            if (QPushButton *button = acceptButton(dialog))
+                button->click();
+            closeIfOpen(dialog);
+        });
+        FileDlg dlg;
+        dlg.setFilename(file);
+        const QString chosen =
+            save ? dlg.ShowSave(nullptr, kFaceFilter) : dlg.ShowOpen(nullptr, kFaceFilter);
+        QCOMPARE(shownFolder, folder);
+        QCOMPARE(shownName, u"long.kgm"_s);
+        QCOMPARE(asked, save);
+        QCOMPARE(chosen, file);
+        QCOMPARE(dlg.Filename(), file);
+    }
+
+    void theFolderDialogGivesTheFolderWithASlash_data()
+    {
+        QTest::addColumn<bool>("root");
+        QTest::newRow("folder") << false;
+        QTest::newRow("root") << true;
+    }
+    void theFolderDialogGivesTheFolderWithASlash()
+    {
+        QFETCH(bool, root);
+        QVERIFY(QDir(m_dir.path()).mkpath(u"parts"_s));
+        const QString folder = root ? u"/"_s : m_dir.filePath(u"parts"_s);
+        QString title, shownFolder, shownName;
+        QFileDialog::FileMode mode = QFileDialog::AnyFile;
+        bool dirsOnly = false;
+        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            title = dialog->windowTitle();
+            mode = dialog->fileMode();
+            dirsOnly = dialog->testOption(QFileDialog::ShowDirsOnly);
+            shownFolder = dialog->directory().absolutePath();
+            shownName = nameBox(dialog)->text();
+            if (QPushButton *button = acceptButton(dialog))
+                button->click();
+            closeIfOpen(dialog);
+        });
+        FileDlg dlg;
+        dlg.setFilename(u"face.kgm"_s);
+        const QString chosen = dlg.ShowDir(nullptr, folder);
+        QCOMPARE(title, u"フォルダを選択してください。"_s);
+        QCOMPARE(mode, QFileDialog::Directory);
+        QVERIFY(dirsOnly);
+        QCOMPARE(shownFolder, root ? u"/"_s : m_dir.path());
+        QCOMPARE(shownName, root ? QString() : u"parts"_s);
+        QCOMPARE(chosen, root ? u"/"_s : folder + u'/');
+        QCOMPARE(dlg.Cancel(), false);
+        QCOMPARE(dlg.Filename(), u"face.kgm"_s);
     }
 };
 

@@ -188,6 +188,37 @@ private Q_SLOTS:
         QCOMPARE(main.document().PartFiles.Eyes, u"目\\e00.png"_s);
     }
 
+    void showsThePictureOnlyWhenTheThumbIsReleased()
+    {
+        SandboxAppDir app;
+        fill(app, u"髪"_s, 4, u"h"_s);
+        Main main(app.path());
+        auto p = picker(main, u"髪"_s);
+        p->VScroll1->setSliderDown(true);
+        p->VScroll1->setSliderPosition(3);
+        QCOMPARE(shown(*p), colourOf(0));
+        p->VScroll1->setSliderDown(false);
+        QCOMPARE(p->position(), 3);
+        QCOMPARE(shown(*p), colourOf(3));
+    }
+
+    void worksThroughFortyThousandParts()
+    {
+        SandboxAppDir app;
+        for (int i = 0; i < 40000; ++i) {
+            QFile file(app.filePath(u"口/m%1"_s.arg(i, 5, 10, QChar(u'0'))));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        Main main(app.path());
+        auto p = picker(main, u"口"_s);
+        QCOMPARE(p->highest(), 39999);
+        p->setPosition(39999);
+        QCOMPARE(p->position(), 39999);
+        QVERIFY(p->Command1_Click());
+        QCOMPARE(main.document().PartFiles.Mouth, u"口\\m39999"_s);
+        QCOMPARE(main.document().PartCodes.Mouth, u"39999"_s);
+    }
+
     void tellsScreenReadersWhatItShows()
     {
         SandboxAppDir app;
