@@ -39,6 +39,9 @@ QString nativeName(const QString &fileName)
     return QDir::toNativeSeparators(fileName);
 }
 
+// The choices of the open and save dialogs for face files.
+const QString kFaceFilter = u"顔データ|*.kgm|すべてのファイル |*.*|"_s;
+
 } // namespace
 
 Main::Main(const QString &appDir, QWidget *parent)
@@ -270,7 +273,29 @@ void Main::F_New_Click()
     Render();
 }
 
-void Main::F_Open_Click() {}
+void Main::F_Open_Click()
+{
+    // Opening another face would drop the one on screen; it is saved first
+    // when the user wants it kept.
+    if (m_doc.Modified) {
+        const MsgBox::Answer answer = MsgBox::show(
+            this, {u"ほかの顔を開きます。\r今の顔を保存しますか？"_s, MsgBox::Buttons::YesNoCancel,
+                   MsgBox::Icon::Question, u"顔を開く"_s, MsgBox::Answer::Yes});
+        if (answer == MsgBox::Answer::Cancel)
+            return;
+        if (answer == MsgBox::Answer::Yes) {
+            F_Save_Click();
+            if (m_doc.Modified)
+                return;
+        }
+    }
+    FileDialog->setTitle(u"顔を開く"_s);
+    FileDialog->setFilter(kFaceFilter);
+    FileDialog->ShowOpen(this, {}, {});
+    if (FileDialog->Cancel())
+        return;
+    LoadFace(FileDialog->Filename());
+}
 
 void Main::F_Save_Click()
 {
@@ -281,7 +306,16 @@ void Main::F_Save_Click()
     writeFace();
 }
 
-void Main::F_SaveAS_Click() {}
+void Main::F_SaveAS_Click()
+{
+    FileDialog->setTitle(u"顔の保存"_s);
+    FileDialog->setFilter(kFaceFilter);
+    FileDialog->ShowSave(this, {}, {});
+    if (FileDialog->Cancel())
+        return;
+    m_doc.FaceFileName = FileDialog->Filename();
+    F_Save_Click();
+}
 
 void Main::F_SavePic_Click() {}
 

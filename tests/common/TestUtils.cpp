@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QStringEncoder>
 
 #include <gif_lib.h>
 
@@ -82,4 +83,25 @@ bool writeTransparentGif(const QString &path, QSize size, QColor color)
 QString rgbName(const QImage &image, int x, int y)
 {
     return QColor(image.pixel(x, y)).name();
+}
+
+QByteArray sjis(const QString &text)
+{
+    QStringEncoder encoder("windows-31j");
+    return encoder.encode(text);
+}
+
+ColourFace::ColourFace(SandboxAppDir &app)
+{
+    files.Outline = app.addPart(u"顔"_s, u"f03.png"_s, {229, 255}, Qt::red);
+    files.Eyes = app.addPart(u"目"_s, u"e12.png"_s, {8, 8}, Qt::green);
+    files.Hair = app.addHalfTransparentPart(u"髪"_s, u"h07.png"_s, {20, 20}, Qt::blue);
+    files.Mouth = app.addPart(u"口"_s, u"m01.png"_s, {10, 10}, Qt::yellow);
+    codes = {u"03"_s, u"01"_s, u"07"_s, u"12"_s};
+}
+
+QByteArray ColourFace::fileBytes() const
+{
+    return sjis(u"\"顔\\f03.png\",\"髪\\h07.png\",\"目\\e12.png\",\"口\\m01.png\",\"\"\r\n"
+                u"\"03\",\"07\",\"12\",\"01\",\"\"\r\n"_s);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/FaceParts.h"
+
 #include <QColor>
 #include <QImage>
 #include <QSize>
@@ -39,3 +41,18 @@ bool writeTransparentGif(const QString &path, QSize size, QColor color);
 // The colour of the pixel, alpha dropped, for comparisons that read well in
 // failure messages.
 QString rgbName(const QImage &image, int x, int y);
+
+// The bytes of text in code page 932, as face files hold it.
+QByteArray sjis(const QString &text);
+
+// A face whose four parts are plain colours in a sandbox application folder:
+// a red outline, green eyes, hair blue on its left half and a yellow mouth.
+struct ColourFace
+{
+    explicit ColourFace(SandboxAppDir &app);
+
+    FaceParts files;
+    FaceParts codes;
+    // The face file that holds this face.
+    QByteArray fileBytes() const;
+};

@@ -1,3 +1,4 @@
+#include "ScriptedAnswers.h"
 #include "TestUtils.h"
 #include "document/Main.h"
 #include "document/PictureBox.h"
@@ -15,54 +16,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray sjis(const QString &text)
-{
-    QStringEncoder encoder("windows-31j");
-    return encoder.encode(text);
-}
-
 const QString kFormatMessage =
     u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s;
 const QString kExitQuestion = u"かおぐみを終了します。\r顔を保存しますか？"_s;
-
-// Answers every message box with the next scripted answer and keeps what it
-// was asked, so tests see exactly what the user would have seen.
-class ScriptedMessages
-{
-public:
-    ScriptedMessages()
-    {
-        MsgBox::setHandler([this](const MsgBox::Request &request) {
-            asked.append(request);
-            return answers.isEmpty() ? MsgBox::Answer::Cancel : answers.takeFirst();
-        });
-    }
-    ~ScriptedMessages() { MsgBox::setHandler({}); }
-
-    QList<MsgBox::Answer> answers;
-    QList<MsgBox::Request> asked;
-};
-
-// A face whose four parts are plain colours in a sandbox application folder.
-struct ColourFace
-{
-    explicit ColourFace(SandboxAppDir &app)
-    {
-        files.Outline = app.addPart(u"顔"_s, u"f03.png"_s, {229, 255}, Qt::red);
-        files.Eyes = app.addPart(u"目"_s, u"e12.png"_s, {8, 8}, Qt::green);
-        files.Hair = app.addHalfTransparentPart(u"髪"_s, u"h07.png"_s, {20, 20}, Qt::blue);
-        files.Mouth = app.addPart(u"口"_s, u"m01.png"_s, {10, 10}, Qt::yellow);
-        codes = {u"03"_s, u"01"_s, u"07"_s, u"12"_s};
-    }
-    FaceParts files;
-    FaceParts codes;
-
-    QByteArray fileBytes() const
-    {
-        return sjis(u"\"顔\\f03.png\",\"髪\\h07.png\",\"目\\e12.png\",\"口\\m01.png\",\"\"\r\n"
-                    u"\"03\",\"07\",\"12\",\"01\",\"\"\r\n"_s);
-    }
-};
 
 QString pixel(const Main &w, int x, int y)
 {
@@ -415,6 +371,7 @@ private Q_SLOTS:
         ColourFace face(app);
         ScriptedMessages messages;
         messages.answers = {answer};
+        ScriptedFiles files; // Save As, when there is no name, is cancelled
         Main w(app.path());
         w.Form_Load(named ? app.filePath(u"face.kgm"_s) : QString());
         w.document().PartFiles = face.files;
@@ -438,6 +395,7 @@ private Q_SLOTS:
             QCOMPARE(app.readFile(u"face.kgm"_s), face.fileBytes());
         QCOMPARE(w.document().Modified, !saved);
         QCOMPARE(w.document().PartFiles, face.files);
+        QCOMPARE(files.asked.size(), named ? 0 : 1);
     }
 
     void exitCheckKeepsRunningWhenTheSaveFails()

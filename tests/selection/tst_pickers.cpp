@@ -1,3 +1,4 @@
+#include "ScriptedAnswers.h"
 #include "TestUtils.h"
 #include "document/Main.h"
 #include "document/PictureBox.h"
@@ -50,32 +51,6 @@ ItemSelect *pickerOf(Main &main, const QString &category, int nth = 0)
     }
     return nullptr;
 }
-
-struct ScriptedInput
-{
-    explicit ScriptedInput(QString answer)
-    {
-        InputBox::setHandler([this, answer](const InputBox::Request &r) {
-            asked.append(r);
-            return answer;
-        });
-    }
-    ~ScriptedInput() { InputBox::setHandler({}); }
-    QList<InputBox::Request> asked;
-};
-
-struct CountedMessages
-{
-    CountedMessages()
-    {
-        MsgBox::setHandler([this](const MsgBox::Request &r) {
-            asked.append(r);
-            return MsgBox::Answer::Ok;
-        });
-    }
-    ~CountedMessages() { MsgBox::setHandler({}); }
-    QList<MsgBox::Request> asked;
-};
 
 } // namespace
 
@@ -292,7 +267,7 @@ private Q_SLOTS:
     {
         SandboxAppDir app;
         Main main(app.path());
-        CountedMessages messages;
+        ScriptedMessages messages;
         for (const QString &category : {u"口"_s, u"ない"_s}) { // empty, and missing
             auto p = picker(main, category);
             QCOMPARE(p->highest(), -1);
