@@ -3,7 +3,6 @@
 #include "document/Main.h"
 #include "selection/ItemSelect.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -44,13 +43,3 @@ void BM_PickerStep(benchmark::State &state)
 BENCHMARK(BM_PickerStep)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,7 +3,6 @@
 // from disk every time as the window does.
 #include "document/Main.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -48,13 +47,3 @@ void BM_Render(benchmark::State &state)
 BENCHMARK(BM_Render)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

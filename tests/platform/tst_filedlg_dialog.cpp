@@ -1,5 +1,6 @@
 // The shared file dialog object with Qt's real dialogs, found while they are
 // open and filled in the way a user would.
+#include "ModalDialogs.h"
 #include "platform/FileDlg.h"
 #include "platform/Translations.h"
 
@@ -26,23 +27,6 @@ namespace {
 
 const QString kFaceFilter = u"顔データ|*.kgm|すべてのファイル |*.*|"_s;
 const QString kPictureFilter = u"ビットマップ|*.bmp|PNG|*.png|JPEG|*.jpg|すべてのファイル |*.*|"_s;
-
-// Runs act on the modal dialog of type T as soon as it is open. The watch
-// ends by itself once it has acted; deleting it ends it before.
-template <typename T> QPointer<QTimer> whenOpen(std::function<void(T *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-    return timer;
-}
 
 QLineEdit *nameBox(QFileDialog *dialog)
 {

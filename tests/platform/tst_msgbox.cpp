@@ -1,3 +1,4 @@
+#include "ModalDialogs.h"
 #include "platform/InputBox.h"
 #include "platform/MsgBox.h"
 #include "platform/Translations.h"
@@ -15,25 +16,6 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(MsgBox::Answer)
-
-namespace {
-
-// Runs check on the modal dialog of type T as soon as it is open.
-template <typename T> void whenOpen(std::function<void(T *)> check)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, check] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            check(dialog);
-        }
-    });
-    timer->start();
-}
-
-} // namespace
 
 class TestMsgBox : public QObject
 {
