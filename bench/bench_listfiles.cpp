@@ -56,14 +56,3 @@ void listFiles(benchmark::State &state)
 } // namespace
 
 BENCHMARK(listFiles)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -267,28 +267,37 @@ bool Main::writeFace()
     return true;
 }
 
+bool Main::mayDropFace(const QString &question, const QString &title)
+{
+    if (!m_doc.Modified)
+        return true;
+    const MsgBox::Answer answer =
+        MsgBox::show(this, {question, MsgBox::Buttons::YesNoCancel, MsgBox::Icon::Question, title,
+                            MsgBox::Answer::Yes});
+    if (answer == MsgBox::Answer::Cancel)
+        return false;
+    if (answer == MsgBox::Answer::Yes) {
+        F_Save_Click();
+        // A save that did not happen keeps the face.
+        return !m_doc.Modified;
+    }
+    return true;
+}
+
 void Main::F_New_Click()
 {
+    // A new face empties the pictures of the one on screen; it is saved first
+    // when the user wants it kept.
+    if (!mayDropFace(u"新しい顔にします。\r今の顔を保存しますか？"_s, u"新規"_s))
+        return;
     m_doc.PartFiles = {};
     Render();
 }
 
 void Main::F_Open_Click()
 {
-    // Opening another face would drop the one on screen; it is saved first
-    // when the user wants it kept.
-    if (m_doc.Modified) {
-        const MsgBox::Answer answer = MsgBox::show(
-            this, {u"ほかの顔を開きます。\r今の顔を保存しますか？"_s, MsgBox::Buttons::YesNoCancel,
-                   MsgBox::Icon::Question, u"顔を開く"_s, MsgBox::Answer::Yes});
-        if (answer == MsgBox::Answer::Cancel)
-            return;
-        if (answer == MsgBox::Answer::Yes) {
-            F_Save_Click();
-            if (m_doc.Modified)
-                return;
-        }
-    }
+    if (!mayDropFace(u"ほかの顔を開きます。\r今の顔を保存しますか？"_s, u"顔を開く"_s))
+        return;
     FileDialog->setTitle(u"顔を開く"_s);
     FileDialog->setFilter(kFaceFilter);
     FileDialog->ShowOpen(this, {}, {});

@@ -78,6 +78,9 @@ private:
     bool writeFace();
     void showError(const QString &prompt);
     bool confirmEnd();
+    // Asks whether to save a modified face before a command replaces it;
+    // false when the command is to stop.
+    bool mayDropFace(const QString &question, const QString &title);
     void commitData(QSessionManager &manager);
 
     void closePickers();

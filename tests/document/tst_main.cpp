@@ -229,21 +229,49 @@ private Q_SLOTS:
         QVERIFY(messages.asked.isEmpty());
     }
 
+    void newEmptiesThePicturesAndKeepsTheCodes_data()
+    {
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<MsgBox::Answer>("answer");
+        QTest::addColumn<bool>("empties");
+        QTest::newRow("unmodified: no question") << false << MsgBox::Answer::Cancel << true;
+        QTest::newRow("modified, no") << true << MsgBox::Answer::No << true;
+        QTest::newRow("modified, yes saves first") << true << MsgBox::Answer::Yes << true;
+        QTest::newRow("modified, cancel") << true << MsgBox::Answer::Cancel << false;
+    }
     void newEmptiesThePicturesAndKeepsTheCodes()
     {
+        QFETCH(bool, modified);
+        QFETCH(MsgBox::Answer, answer);
+        QFETCH(bool, empties);
         SandboxAppDir app;
         ColourFace face(app);
-        QVERIFY(app.writeFile(u"face.kgm"_s, face.fileBytes()));
+        QVERIFY(app.writeFile(u"face.kgm"_s,
+                              "\"\",\"\",\"\",\"\",\"\"\r\n\"\",\"\",\"\",\"\",\"\"\r\n"));
+        ScriptedMessages messages;
+        messages.answers = {answer};
         Main w(app.path());
         w.Form_Load(app.filePath(u"face.kgm"_s));
-        w.document().Modified = true;
+        w.document().PartFiles = face.files;
+        w.document().PartCodes = face.codes;
+        w.document().Modified = modified;
+        w.Render();
         w.findChild<QAction *>(u"F_New"_s)->trigger();
+        QCOMPARE(messages.asked.size(), modified ? 1 : 0);
+        const bool saved = answer == MsgBox::Answer::Yes;
+        QCOMPARE(app.readFile(u"face.kgm"_s) == face.fileBytes(), saved);
+        if (!empties) {
+            QCOMPARE(w.document().PartFiles, face.files);
+            QVERIFY(w.document().Modified);
+            return;
+        }
         QCOMPARE(w.document().PartFiles, FaceParts{});
         QCOMPARE(w.document().PartCodes, face.codes);
-        QVERIFY(w.document().Modified);
+        QCOMPARE(w.document().Modified, modified && !saved);
         QCOMPARE(w.document().FaceFileName, app.filePath(u"face.kgm"_s));
         QVERIFY(surfaceIsWhite(w));
         QCOMPARE(w.Label1->text(), u"403120701"_s);
+        // New and Save: empty part files, the codes of the face before.
         w.F_Save_Click();
         QCOMPARE(app.readFile(u"face.kgm"_s),
                  QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n\"03\",\"07\",\"12\",\"01\",\"\"\r\n"));
