@@ -151,6 +151,9 @@ void Main::createMenu()
             if (!item.handler)
                 continue;
             action->setShortcut(item.shortcut);
+            // The pickers are windows of their own; Ctrl+S and the others
+            // work while one of them is active too.
+            action->setShortcutContext(Qt::ApplicationShortcut);
             connect(action, &QAction::triggered, this, item.handler);
         }
         // The caption's second mnemonic is for the kana keyboard layout: Alt

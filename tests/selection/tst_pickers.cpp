@@ -161,6 +161,15 @@ private Q_SLOTS:
         QTest::keyClick(p->VScroll1, Qt::Key_Up);
         QTest::keyClick(p->Command1, Qt::Key_Enter);
         QCOMPARE(main.document().PartFiles.Eyes, u"目\\e00.png"_s);
+        // The main window's shortcuts work from a picker: Ctrl+S saves.
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        p->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.get()));
+        main.document().FaceFileName = app.filePath(u"face.kgm"_s);
+        QTest::keyClick(p->VScroll1, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(QFile::exists(app.filePath(u"face.kgm"_s)));
+        QVERIFY(!main.document().Modified);
     }
 
     void showsThePictureOnlyWhenTheThumbIsReleased()
