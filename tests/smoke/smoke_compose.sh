@@ -53,9 +53,5 @@ import -window "$main" "$work/main.png"
 colour=$(convert "$work/main.png" -crop 1x1+120+150 -format '%[hex:p{0,0}]' info:)
 case "$colour" in FFFFFF*) fail "the composite is still white" ;; esac
 
-xdotool key --clearmodifiers alt+f
-sleep 0.3
-xdotool key c
-wait_exit "$APP_PID" 10 || fail "the program did not end through Exit after saving"
-APP_PID=
+exit_through_menu "$main"
 echo "smoke_compose: passed"

@@ -35,10 +35,7 @@ expected=$(printf '"","髪\\h00.png","","",""\r\n"","00","","",""\r\n' | iconv -
 
 # Save As onto the same name: the dialog asks before replacing the file.
 printf 'keep' > keep.kgm
-xdotool windowfocus --sync "$main"
-xdotool key --clearmodifiers alt+f
-sleep 0.3
-xdotool key a
+menu_command "$main" alt+f a
 dialog=$(wait_window '顔の保存') || fail "名前を付けて保存 opened no dialog"
 xdotool windowfocus --sync "$dialog"
 sleep 0.5
@@ -57,10 +54,5 @@ xdotool windowfocus --sync "$dialog"
 xdotool key Escape
 sleep 0.3
 
-xdotool windowfocus --sync "$main"
-xdotool key --clearmodifiers alt+f
-sleep 0.3
-xdotool key c
-wait_exit "$APP_PID" 10 || fail "the program did not end through Exit after saving"
-APP_PID=
+exit_through_menu "$main"
 echo "smoke_saveas: passed"

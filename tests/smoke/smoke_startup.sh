@@ -20,10 +20,5 @@ import -window "$win" "$work/main.png"
 colour=$(convert "$work/main.png" -crop 1x1+120+120 -format '%[hex:p{0,0}]' info:)
 case "$colour" in FFFFFF*) ;; *) fail "surface pixel is $colour, not white" ;; esac
 
-xdotool windowfocus --sync "$win"
-xdotool key --clearmodifiers alt+f
-sleep 0.5
-xdotool key c
-wait_exit "$APP_PID" 10 || fail "the program did not end through Exit"
-APP_PID=
+exit_through_menu "$win"
 echo "smoke_startup: passed"

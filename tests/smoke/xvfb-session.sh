@@ -45,3 +45,20 @@ wait_exit() {
 }
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# menu_command WINDOW MENU-KEY ITEM-KEY: a command chosen from the menu bar by
+# its mnemonics, as a keyboard user does (alt+f, then c for 終了).
+menu_command() {
+  xdotool windowfocus --sync "$1"
+  xdotool key --clearmodifiers "$2"
+  sleep 0.4
+  xdotool key "$3"
+}
+
+# exit_through_menu WINDOW: File → Exit; fails unless the program then ends
+# without a question.
+exit_through_menu() {
+  menu_command "$1" alt+f c
+  wait_exit "$APP_PID" 10 || fail "the program did not end through Exit"
+  APP_PID=
+}
