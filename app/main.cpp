@@ -2,13 +2,17 @@
 #include "platform/Translations.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kaogumi"));
-    QApplication::setApplicationVersion(QStringLiteral("2.5"));
+    QApplication::setApplicationVersion(QStringLiteral(KAOGUMI_VERSION));
+    // Every window of the program carries its icon, the pickers and the
+    // dialogs too.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kaogumi.svg")));
     // The pickers are windows of their own; the program ends with the main
     // window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);

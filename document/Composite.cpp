@@ -1,10 +1,14 @@
 #include "document/Composite.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QImageReader>
 #include <QPainter>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Composite {
 
@@ -13,6 +17,26 @@ QString partPath(const QString &appDir, const QString &entry)
     QString relative = entry;
     relative.replace(u'\\', u'/');
     return appDir + u'/' + relative;
+}
+
+QImage readPicture(const QString &path)
+{
+    // Opened without waiting, so that a FIFO without a writer cannot block
+    // here, and checked on the open file itself, so nothing can be swapped in
+    // between the check and the read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat info;
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    QImageReader reader(&file);
+    reader.setDecideFormatFromContent(true);
+    return reader.read();
 }
 
 namespace {
@@ -26,12 +50,22 @@ QString findIgnoringCase(const QString &path)
     const QString wanted = info.fileName();
     if (wanted.isEmpty())
         return {};
-    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    // Regular files only: special files are not parts.
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : names) {
         if (name.compare(wanted, Qt::CaseInsensitive) == 0)
             return folder.filePath(name);
     }
     return {};
+}
+
+// Parts come from the parts library. An entry that climbs out of the
+// application folder ("..\..\") is not one the program writes; a face file
+// from elsewhere cannot make it read the user's other files.
+bool staysInside(const QString &appDir, const QString &path)
+{
+    const QString root = QDir::cleanPath(appDir) + u'/';
+    return QDir::cleanPath(path).startsWith(root);
 }
 
 } // namespace
@@ -41,36 +75,42 @@ QImage loadPart(const QString &appDir, const QString &entry)
     if (entry.isEmpty())
         return {};
     QString path = partPath(appDir, entry);
+    if (!staysInside(appDir, path))
+        return {};
     if (!QFileInfo(path).isFile()) {
         path = findIgnoringCase(path);
         if (path.isEmpty())
             return {};
     }
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    return reader.read();
+    return readPicture(path);
 }
 
-void draw(QPainter &painter, const QString &appDir, const FaceParts &partFiles)
+Layers loadLayers(const QString &appDir, const FaceParts &partFiles)
 {
-    const QRect all(0, 0, painter.device()->width(), painter.device()->height());
-    painter.fillRect(all, Qt::white);
+    return {loadPart(appDir, partFiles.Outline), loadPart(appDir, partFiles.Eyes),
+            loadPart(appDir, partFiles.Hair), loadPart(appDir, partFiles.Mouth)};
+}
+
+void paint(QPainter &painter, const Layers &layers)
+{
+    const QRect surface(0, 0, SurfaceWidth, SurfaceHeight);
+    painter.save();
+    painter.setClipRect(surface, Qt::IntersectClip);
+    painter.fillRect(surface, Qt::white);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
 
-    const QImage outline = loadPart(appDir, partFiles.Outline);
-    if (!outline.isNull())
-        painter.drawImage(OutlineOrigin, outline);
-
+    if (!layers.outline.isNull())
+        painter.drawImage(OutlineOrigin, layers.outline);
     const struct
     {
-        const QString &entry;
+        const QImage &image;
         QRect box;
-    } boxed[] = {{partFiles.Eyes, EyesBox}, {partFiles.Hair, HairBox}, {partFiles.Mouth, MouthBox}};
+    } boxed[] = {{layers.eyes, EyesBox}, {layers.hair, HairBox}, {layers.mouth, MouthBox}};
     for (const auto &layer : boxed) {
-        const QImage image = loadPart(appDir, layer.entry);
-        if (!image.isNull())
-            painter.drawImage(layer.box, image);
+        if (!layer.image.isNull())
+            painter.drawImage(layer.box, layer.image);
     }
+    painter.restore();
 }
 
 } // namespace Composite

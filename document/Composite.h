@@ -2,17 +2,17 @@
 
 #include "document/FaceParts.h"
 
+#include <QImage>
 #include <QRect>
 #include <QString>
 
-class QImage;
 class QPainter;
 
-// Draws the composite face: the four layers, outline first, then eyes, hair
-// and mouth, read afresh from the application folder on every call.
+// The composite face: four layers read from the parts library and painted
+// one over another, outline first, then eyes, hair and mouth.
 namespace Composite {
 
-// The drawing surface of the main window, in pixels.
+// The drawing surface of the main window, in (device-independent) pixels.
 constexpr int SurfaceWidth = 249;
 constexpr int SurfaceHeight = 265;
 
@@ -27,11 +27,31 @@ constexpr QRect MouthBox{70, 150, 100, 100};
 // its "\" separators turned into "/".
 QString partPath(const QString &appDir, const QString &entry);
 
-// Reads one part image; a null image when the entry is empty or the file is
-// missing or not a picture.
+// Reads a picture from a regular file; a null image for anything else. A
+// FIFO or a device is never opened for reading, so no such file named in a
+// face file or put into a parts folder can stop the program.
+QImage readPicture(const QString &path);
+
+// Reads one part image; a null image when the entry is empty, leads out of
+// the application folder, or names no readable picture.
 QImage loadPart(const QString &appDir, const QString &entry);
 
-// Clears the painter's device to white and paints the layers that can be read.
-void draw(QPainter &painter, const QString &appDir, const FaceParts &partFiles);
+// The four pictures of a face, read once; a caller drawing the same parts
+// many times keeps them. A part that could not be read is a null image.
+struct Layers
+{
+    QImage outline;
+    QImage eyes;
+    QImage hair;
+    QImage mouth;
+};
+Layers loadLayers(const QString &appDir, const FaceParts &partFiles);
+
+// Paints the face onto the surface's rectangle (0, 0, 249, 265) of the
+// painter's coordinates: white first, then the layers that could be read,
+// nothing outside the rectangle. The one painting function of the face: the
+// window, the tests and every picture made of a face use it, at whatever
+// resolution the painter's device has.
+void paint(QPainter &painter, const Layers &layers);
 
 } // namespace Composite

@@ -1,12 +1,15 @@
 #include "document/FaceCode.h"
 
+#include "document/Categories.h"
+
 namespace FaceCode {
 
 QString compose(const FaceParts &partCodes)
 {
-    const QString joined =
-        u'4' + partCodes.Outline + partCodes.Eyes + partCodes.Hair + partCodes.Mouth;
-    for (QChar c : joined) {
+    QString joined = QStringLiteral("4");
+    for (Category category : Categories::Drawing)
+        joined += Categories::field(partCodes, category);
+    for (QChar c : std::as_const(joined)) {
         if (c < u'0' || c > u'9')
             return joined;
     }

@@ -2,7 +2,7 @@
 
 #include "document/Composite.h"
 #include "document/FaceCode.h"
-#include "document/FaceFile.h"
+#include "document/FaceSession.h"
 #include "document/PictureBox.h"
 #include "output/PrinterDlg.h"
 #include "platform/FileDlg.h"
@@ -14,44 +14,27 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSessionManager>
 #include <QShortcut>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A face file holds two short lines; reading stops here so that a wrong file
-// chosen by mistake cannot take the memory.
-constexpr qint64 kMaxFaceFileBytes = 1 << 20;
-
-QString nativeName(const QString &fileName)
-{
-    return QDir::toNativeSeparators(fileName);
-}
-
-// The choices of the open and save dialogs for face files.
-const QString kFaceFilter = u"顔データ|*.kgm|すべてのファイル |*.*|"_s;
-
-} // namespace
-
 Main::Main(const QString &appDir, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      m_appDir(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir)
+      FileDialog(std::make_unique<FileDlg>()), PrinterDialog(std::make_unique<PrinterDlg>()),
+      IniSettings(std::make_unique<IniFile>()),
+      m_appDir(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir),
+      m_session(std::make_unique<FaceSession>(this, *FileDialog))
 {
     setObjectName(u"Main"_s);
-    setWindowTitle(u"かおぐみ"_s);
+    setWindowTitle(MsgBox::applicationTitle());
     setWindowIcon(QIcon(u":/kaogumi.svg"_s));
 
     auto *client = new QWidget(this);
@@ -91,7 +74,11 @@ Main::Main(const QString &appDir, QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
 
+    connect(m_session.get(), &FaceSession::faceReplaced, this, &Main::Render);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Main::commitData);
+    // Any key or click in the program's windows shows that the user works on;
+    // an answer given to a logout that did not happen no longer holds.
+    qApp->installEventFilter(this);
 }
 
 Main::~Main()
@@ -170,10 +157,10 @@ void Main::createMenu()
 
 void Main::Form_Load(const QString &commandText)
 {
-    if (!commandText.isEmpty())
-        LoadFace(commandText);
     // Where the window starts is ours to choose: the window and its column
-    // of pickers, side by side, in the middle of the screen.
+    // of pickers, side by side, in the middle of the screen. It is placed
+    // before the face file is read, so that a message about the file stands
+    // over the place where the window is about to appear.
     if (!testAttribute(Qt::WA_Moved)) {
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             const QRect free = screen->availableGeometry();
@@ -181,9 +168,10 @@ void Main::Form_Load(const QString &commandText)
             move(free.center() - QPoint(group.width() / 2, group.height() / 2));
         }
     }
-    FileDialog = std::make_unique<FileDlg>();
-    PrinterDialog = std::make_unique<PrinterDlg>();
-    IniSettings = std::make_unique<IniFile>();
+    if (!commandText.isEmpty())
+        m_session->LoadFace(commandText);
+    // The shared objects exist from the constructor on, so that no command can
+    // find them missing.
     E_llWindow_Click();
 }
 
@@ -191,142 +179,49 @@ void Main::Render()
 {
     {
         QPainter painter(&Picture1->image());
-        Composite::draw(painter, m_appDir, m_doc.PartFiles);
+        Composite::paint(painter, Composite::loadLayers(m_appDir, document().PartFiles));
     }
     Picture1->update();
-    Label1->setText(FaceCode::compose(m_doc.PartCodes));
+    Label1->setText(FaceCode::compose(document().PartCodes));
 }
 
-void Main::LoadFace(const QString &fileName)
+FaceDocument &Main::document()
 {
-    QFileInfo info(fileName);
-    if (!info.exists()) {
-        // A name that names nothing yet is a new face that Save will create.
-        m_doc.FaceFileName = fileName;
-        m_doc.PartFiles = {};
-        m_doc.PartCodes = {};
-        Render();
-        m_doc.Modified = false;
-        return;
-    }
+    return m_session->document();
+}
 
-    QString reason;
-    QByteArray bytes;
-    QFile file(fileName);
-    if (info.isDir()) {
-        reason = u"フォルダです。"_s;
-    } else if (!info.isFile()) {
-        reason = u"通常のファイルではありません。"_s;
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
-    } else {
-        bytes = file.read(kMaxFaceFileBytes);
-        if (file.error() != QFileDevice::NoError)
-            reason = file.errorString();
-    }
-    if (!reason.isEmpty()) {
-        // The face on screen stays as it is, and so does the file it belongs to.
-        showError(u"「%1」を読み込めませんでした。\r%2"_s.arg(nativeName(fileName), reason));
-        return;
-    }
+const FaceDocument &Main::document() const
+{
+    return m_session->document();
+}
 
-    const FaceFile::ReadResult face = FaceFile::read(bytes);
-    if (!face.ok) {
-        showError(u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s);
-        return;
-    }
-    m_doc.FaceFileName = fileName;
-    m_doc.PartFiles = face.PartFiles;
-    m_doc.PartCodes = face.PartCodes;
+void Main::takePart(Category category, const QString &partFile, const QString &code)
+{
+    FaceDocument &doc = document();
+    Categories::field(doc.PartFiles, category) = partFile;
+    Categories::field(doc.PartCodes, category) = code;
     Render();
-    m_doc.Modified = false;
-}
-
-void Main::showError(const QString &prompt)
-{
-    MsgBox::show(this,
-                 {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok});
-}
-
-bool Main::writeFace()
-{
-    const QString &fileName = m_doc.FaceFileName;
-    const FaceFile::WriteResult face = FaceFile::write(m_doc.PartFiles, m_doc.PartCodes);
-    QString reason = face.error;
-    if (reason.isEmpty()) {
-        // Written beside the old file and renamed over it only when complete,
-        // so a failed save leaves the old file whole.
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly) || file.write(face.bytes) != face.bytes.size() ||
-            !file.commit()) {
-            reason = file.errorString();
-        }
-    }
-    if (!reason.isEmpty()) {
-        showError(u"「%1」に保存できませんでした。\r%2"_s.arg(nativeName(fileName), reason));
-        return false;
-    }
-    m_doc.Modified = false;
-    return true;
-}
-
-bool Main::mayDropFace(const QString &question, const QString &title)
-{
-    if (!m_doc.Modified)
-        return true;
-    const MsgBox::Answer answer =
-        MsgBox::show(this, {question, MsgBox::Buttons::YesNoCancel, MsgBox::Icon::Question, title,
-                            MsgBox::Answer::Yes});
-    if (answer == MsgBox::Answer::Cancel)
-        return false;
-    if (answer == MsgBox::Answer::Yes) {
-        F_Save_Click();
-        // A save that did not happen keeps the face.
-        return !m_doc.Modified;
-    }
-    return true;
+    doc.Modified = true;
 }
 
 void Main::F_New_Click()
 {
-    // A new face empties the pictures of the one on screen; it is saved first
-    // when the user wants it kept.
-    if (!mayDropFace(u"新しい顔にします。\r今の顔を保存しますか？"_s, u"新規"_s))
-        return;
-    m_doc.PartFiles = {};
-    Render();
+    m_session->newFace();
 }
 
 void Main::F_Open_Click()
 {
-    if (!mayDropFace(u"ほかの顔を開きます。\r今の顔を保存しますか？"_s, u"顔を開く"_s))
-        return;
-    FileDialog->setTitle(u"顔を開く"_s);
-    FileDialog->setFilter(kFaceFilter);
-    FileDialog->ShowOpen(this, {}, {});
-    if (FileDialog->Cancel())
-        return;
-    LoadFace(FileDialog->Filename());
+    m_session->open();
 }
 
 void Main::F_Save_Click()
 {
-    if (m_doc.FaceFileName.isEmpty()) {
-        F_SaveAS_Click();
-        return;
-    }
-    writeFace();
+    m_session->save();
 }
 
 void Main::F_SaveAS_Click()
 {
-    FileDialog->setTitle(u"顔の保存"_s);
-    FileDialog->setFilter(kFaceFilter);
-    FileDialog->ShowSave(this, {}, {});
-    if (FileDialog->Cancel())
-        return;
-    m_doc.FaceFileName = FileDialog->Filename();
-    F_Save_Click();
+    m_session->saveAs();
 }
 
 void Main::F_SavePic_Click() {}
@@ -340,8 +235,9 @@ void Main::F_Close_Click()
 
 void Main::E_llWindow_Click()
 {
-    for (ItemSelect *picker : PickerArrangement::openPickers(this)) {
+    for (ItemSelect *picker : PickerArrangement::openPickers(this, m_appDir)) {
         m_pickers.append(picker);
+        connect(picker, &ItemSelect::decided, this, &Main::takePart);
         connect(picker, &ItemSelect::closed, this,
                 [this](ItemSelect *closed) { m_pickers.removeAll(closed); });
     }
@@ -349,7 +245,8 @@ void Main::E_llWindow_Click()
 
 void Main::E_VercodeLoading_Click()
 {
-    FaceCodeEntry::run(this, openPickers());
+    if (FaceCodeEntry::run(this, FaceCode::compose(document().PartCodes), m_pickers))
+        Render();
 }
 
 QList<ItemSelect *> Main::openPickers() const
@@ -374,29 +271,9 @@ void Main::H_ViewHelp_Click() {}
 
 void Main::H_Version_Click() {}
 
-bool Main::confirmEnd()
-{
-    if (!m_doc.Modified || m_endConfirmed)
-        return true;
-    const MsgBox::Answer answer = MsgBox::show(
-        this, {u"かおぐみを終了します。\r顔を保存しますか？"_s, MsgBox::Buttons::YesNoCancel,
-               MsgBox::Icon::Question, u"かおぐみの終了"_s, MsgBox::Answer::Yes});
-    switch (answer) {
-    case MsgBox::Answer::Yes:
-        F_Save_Click();
-        // A save that did not happen (it failed, or no name was chosen) keeps
-        // the program running rather than losing the face.
-        return !m_doc.Modified;
-    case MsgBox::Answer::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
 void Main::closeEvent(QCloseEvent *event)
 {
-    if (!confirmEnd()) {
+    if (!m_session->confirmEnd()) {
         event->ignore();
         return;
     }
@@ -408,12 +285,24 @@ void Main::closeEvent(QCloseEvent *event)
 void Main::commitData(QSessionManager &manager)
 {
     // Logging out of the desktop asks the same question as closing the window.
-    if (!m_doc.Modified || !manager.allowsInteraction())
-        return;
-    const bool end = confirmEnd();
-    manager.release();
-    if (end)
-        m_endConfirmed = true;
-    else
+    const bool dialogOpen = QApplication::activeModalWidget() != nullptr;
+    const bool allowed = manager.allowsInteraction();
+    const bool end = m_session->answerLogout(allowed, dialogOpen);
+    if (allowed)
+        manager.release();
+    if (!end)
         manager.cancel();
+}
+
+bool Main::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+        m_session->userActed();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

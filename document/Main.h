@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Categories.h"
 #include "document/FaceParts.h"
 
 #include <QList>
@@ -8,6 +9,7 @@
 
 #include <memory>
 
+class FaceSession;
 class FileDlg;
 class IniFile;
 class ItemSelect;
@@ -18,7 +20,9 @@ class QLabel;
 class QSessionManager;
 
 // The program's main window: the composite face and its code, the menu from
-// which every command starts, and the guard against losing an unsaved face.
+// which every command starts, and the pickers. It is the one place that
+// writes a picker's decision into the face; loading, saving and the question
+// before a face is dropped belong to its FaceSession.
 class Main : public QMainWindow
 {
     Q_OBJECT
@@ -38,12 +42,16 @@ public:
     // part codes.
     void Render();
 
-    FaceDocument &document() { return m_doc; }
-    const FaceDocument &document() const { return m_doc; }
+    FaceDocument &document();
+    const FaceDocument &document() const;
+    FaceSession &session() { return *m_session; }
     const QString &appDir() const { return m_appDir; }
 
     // The pickers still open, in the order they were opened.
     QList<ItemSelect *> openPickers() const;
+
+    // Takes a picker's decision into the face.
+    void takePart(Category category, const QString &partFile, const QString &code);
 
     PictureBox *Picture1 = nullptr;
     QLabel *Label1 = nullptr;
@@ -71,22 +79,14 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createMenu();
-    void LoadFace(const QString &fileName);
-    bool writeFace();
-    void showError(const QString &prompt);
-    bool confirmEnd();
-    // Asks whether to save a modified face before a command replaces it;
-    // false when the command is to stop.
-    bool mayDropFace(const QString &question, const QString &title);
     void commitData(QSessionManager &manager);
-
     void closePickers();
 
     QString m_appDir;
-    FaceDocument m_doc;
+    std::unique_ptr<FaceSession> m_session;
     QList<QPointer<ItemSelect>> m_pickers;
-    bool m_endConfirmed = false;
 };

@@ -1,32 +1,28 @@
 #include "selection/FaceCodeEntry.h"
 
-#include "document/Main.h"
+#include "document/Categories.h"
 #include "platform/InputBox.h"
 #include "selection/FaceCodeRules.h"
 #include "selection/ItemSelect.h"
-
-#include <QLabel>
 
 using namespace Qt::StringLiterals;
 
 namespace FaceCodeEntry {
 
-void run(Main *main, const QList<ItemSelect *> &openPickers)
+bool run(QWidget *owner, const QString &faceCode, const QList<QPointer<ItemSelect>> &pickers)
 {
     const QString answer = InputBox::show(
-        main,
-        {u"バーコードのしたにあるバーコードコードをいれてください。"_s, {}, main->Label1->text()});
+        owner, {u"バーコードのしたにあるバーコードコードをいれてください。"_s, {}, faceCode});
     if (answer.isEmpty())
-        return;
+        return false;
 
-    const FaceCodeRules::Fields fields = FaceCodeRules::splitFields(answer);
-    for (ItemSelect *picker : openPickers) {
-        const QString type = picker->TypeName();
-        const QString field = type == u"髪"   ? fields.Hair
-                              : type == u"目" ? fields.Eyes
-                              : type == u"顔" ? fields.Outline
-                              : type == u"口" ? fields.Mouth
-                                              : QString();
+    const FaceParts fields = FaceCodeRules::splitFields(answer);
+    for (const QPointer<ItemSelect> &picker : pickers) {
+        // A picker closed while the question was open has nothing to take.
+        if (!picker)
+            continue;
+        const std::optional<Category> category = Categories::fromWord(picker->TypeName());
+        const QString field = category ? Categories::field(fields, *category) : QString();
         const std::optional<int> target =
             FaceCodeRules::targetPosition(FaceCodeRules::fieldNumber(field), picker->highest());
         if (target)
@@ -34,7 +30,7 @@ void run(Main *main, const QList<ItemSelect *> &openPickers)
         // A picker without parts cannot take one; the others go on.
         picker->Command1_Click();
     }
-    main->Render();
+    return true;
 }
 
 } // namespace FaceCodeEntry

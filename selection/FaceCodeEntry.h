@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 
 class ItemSelect;
-class Main;
+class QString;
+class QWidget;
 
 namespace FaceCodeEntry {
 
-// Asks for a face code and makes every open picker, in the order they were
-// opened, take the part the code names for its category; then redraws the
-// main window once more. An empty answer or Cancel changes nothing.
-void run(Main *main, const QList<ItemSelect *> &openPickers);
+// Asks, over owner, for a face code (offering faceCode, the code of the face
+// shown) and makes every open picker, in the order they were opened, take the
+// part the code names for its category. False when the user gave no code
+// (an empty answer or Cancel): nothing was changed.
+bool run(QWidget *owner, const QString &faceCode, const QList<QPointer<ItemSelect>> &pickers);
 
 } // namespace FaceCodeEntry

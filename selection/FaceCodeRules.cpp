@@ -1,5 +1,7 @@
 #include "selection/FaceCodeRules.h"
 
+#include "document/Categories.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -27,9 +29,15 @@ int digitValue(QChar c)
 
 } // namespace
 
-Fields splitFields(const QString &answer)
+FaceParts splitFields(const QString &answer)
 {
-    return {answer.mid(1, 2), answer.mid(3, 2), answer.mid(5, 2), answer.mid(7, 2)};
+    FaceParts fields;
+    qsizetype at = 1;
+    for (Category category : Categories::Drawing) {
+        Categories::field(fields, category) = answer.mid(at, 2);
+        at += 2;
+    }
+    return fields;
 }
 
 int fieldNumber(const QString &field)

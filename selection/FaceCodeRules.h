@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/FaceParts.h"
+
 #include <QString>
 
 #include <optional>
@@ -10,15 +12,11 @@
 // hair 0 and mouth 4.
 namespace FaceCodeRules {
 
-struct Fields
-{
-    QString Outline, Eyes, Hair, Mouth;
-};
-
-// Characters 2-3, 4-5, 6-7 and 8-9 of the answer. The first character is not
-// looked at and anything after the ninth is ignored; a field that runs past
-// the end of a short answer is shorter or empty.
-Fields splitFields(const QString &answer);
+// Characters 2-3, 4-5, 6-7 and 8-9 of the answer, one field for each category
+// in the face code's order (outline, eyes, hair, mouth). The first character
+// is not looked at and anything after the ninth is ignored; a field that runs
+// past the end of a short answer is shorter or empty.
+FaceParts splitFields(const QString &answer);
 
 // The field read as a decimal number from its start: leading blanks skipped,
 // then an optional sign, then digits with at most one decimal point; reading

@@ -1,15 +1,16 @@
 #include "selection/ItemSelect.h"
 
-#include "document/Main.h"
+#include "document/Composite.h"
 #include "platform/MsgBox.h"
 #include "selection/FileListing.h"
+#include "selection/SampleView.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QImageReader>
+#include <QFocusFrame>
+#include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -23,34 +24,44 @@ constexpr QRect kImageRect{0, 0, 113, 89};
 constexpr QRect kScrollRect{112, 0, 25, 89};
 constexpr QRect kButtonRect{144, 24, 67, 25};
 
-// The field of the face record that a category's parts go into.
-QString *fieldOf(FaceParts &parts, const QString &typeName)
+// Marks a window as a toolbar window for the window manager. Qt passes the
+// type on only to a window that the window system has made already, so it is
+// set each time the window is made, before the window is shown.
+class ToolbarWindowType : public QObject
 {
-    if (typeName == u"髪")
-        return &parts.Hair;
-    if (typeName == u"目")
-        return &parts.Eyes;
-    if (typeName == u"顔")
-        return &parts.Outline;
-    if (typeName == u"口")
-        return &parts.Mouth;
-    return nullptr;
-}
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::WinIdChange) {
+            auto *window = static_cast<QWidget *>(watched);
+            window->setAttribute(Qt::WA_X11NetWmWindowTypeToolBar, false);
+            window->setAttribute(Qt::WA_X11NetWmWindowTypeToolBar, true);
+        }
+        return false;
+    }
+};
 
 } // namespace
 
-ItemSelect::ItemSelect(Main *main)
+ItemSelect::ItemSelect(const QString &appDir)
     : QWidget(nullptr,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_main(main)
+      m_appDir(appDir)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A picker has no task bar entry: minimised, it would be out of reach.
+    // Some window managers (openbox among them) ignore the Motif hints that
+    // drop the minimise button, but give a toolbar window none; the fixed size
+    // keeps it from being maximised.
+    installEventFilter(new ToolbarWindowType(this));
+    setWindowIcon(QIcon(u":/kaogumi.svg"_s));
     setFixedSize(kClientSize);
 
-    Image1 = new QLabel(this);
+    Image1 = new SampleView(this);
     Image1->setObjectName(u"Image1"_s);
     Image1->setGeometry(kImageRect);
-    Image1->setScaledContents(true);
     Image1->setToolTip(u"サンプルです"_s);
 
     VScroll1 = new QScrollBar(Qt::Vertical, this);
@@ -75,6 +86,19 @@ ItemSelect::ItemSelect(Main *main)
     // The scroll bar comes first, so it has the focus when the window opens.
     setTabOrder(VScroll1, Command1);
     setFocusProxy(VScroll1);
+
+    // Fusion draws no focus mark on a scroll bar, and the default button looks
+    // the same with the focus as without: a frame in the highlight colour
+    // around the focused control of the active picker shows where Space and
+    // the arrow keys go.
+    auto *focusMark = new QFocusFrame(this);
+    QPalette markColour = focusMark->palette();
+    markColour.setColor(QPalette::WindowText, markColour.color(QPalette::Highlight));
+    focusMark->setPalette(markColour);
+    connect(qApp, &QApplication::focusChanged, focusMark,
+            [this, focusMark](QWidget *, QWidget *now) {
+                focusMark->setWidget(now && now->window() == this ? now : nullptr);
+            });
 }
 
 void ItemSelect::Form_Load()
@@ -83,7 +107,7 @@ void ItemSelect::Form_Load()
         return;
     m_loaded = true;
     setWindowTitle(m_typeName);
-    m_partFolder = m_main->appDir() + u'/' + m_typeName + u'/';
+    m_partFolder = m_appDir + u'/' + m_typeName + u'/';
     m_partList = FileListing::ListFiles(u"*.*"_s, m_partFolder);
     VScroll1->setRange(0, qMax(0, highest()));
     VScroll1_Change();
@@ -106,14 +130,10 @@ void ItemSelect::VScroll1_Change()
     updateAccessibleName();
     if (p < 0 || p >= m_partList.size())
         return;
-    QImageReader reader(m_partFolder + m_partList.at(p));
-    reader.setDecideFormatFromContent(true);
-    const QImage image = reader.read();
+    const QImage image = Composite::readPicture(m_partFolder + m_partList.at(p));
     // A picture that cannot be read leaves the previous one in place.
-    if (image.isNull())
-        return;
-    m_picture = image;
-    Image1->setPixmap(QPixmap::fromImage(m_picture));
+    if (!image.isNull())
+        Image1->setImage(image);
 }
 
 bool ItemSelect::Command1_Click()
@@ -121,15 +141,10 @@ bool ItemSelect::Command1_Click()
     const int p = position();
     if (p < 0 || p >= m_partList.size())
         return false;
-    FaceDocument &doc = m_main->document();
-    QString *file = fieldOf(doc.PartFiles, m_typeName);
-    QString *code = fieldOf(doc.PartCodes, m_typeName);
-    if (file && code) {
-        *file = m_typeName + u'\\' + m_partList.at(p);
-        *code = QString::number(p).rightJustified(2, u'0');
+    if (const std::optional<Category> category = Categories::fromWord(m_typeName)) {
+        Q_EMIT decided(*category, m_typeName + u'\\' + m_partList.at(p),
+                       QString::number(p).rightJustified(2, u'0'));
     }
-    m_main->Render();
-    doc.Modified = true;
     return true;
 }
 

@@ -1,23 +1,27 @@
 #pragma once
 
-#include <QImage>
+#include "document/Categories.h"
+
 #include <QStringList>
 #include <QWidget>
 
-class Main;
-class QLabel;
+#include <optional>
+
 class QPushButton;
 class QScrollBar;
+class SampleView;
 
 // A part picker: a small tool window that steps through the pictures of one
-// category folder and takes the one it shows into the face.
+// category folder and reports the one it shows when the user takes it. The
+// picker never writes the face itself: whoever owns the face listens to
+// decided().
 class ItemSelect : public QWidget
 {
     Q_OBJECT
 
 public:
-    // main is the window whose face the picker works on.
-    explicit ItemSelect(Main *main);
+    // appDir is the application folder, which holds the parts library.
+    explicit ItemSelect(const QString &appDir);
 
     // The category word (髪, 目, 顔 or 口): the window's caption and the
     // name of its folder. Set before the window loads.
@@ -36,21 +40,21 @@ public:
     // holds none.
     int highest() const { return int(m_partList.size()) - 1; }
 
-    // Takes the part at the current position into the face, redraws the main
-    // window and marks the face modified. False, with nothing changed, when
-    // there is no part at the position.
+    // Takes the part at the current position: emits decided(). False, with
+    // nothing emitted, when there is no part at the position.
     bool Command1_Click();
 
-    // The picture shown, for tests and screen readers; null before any could
-    // be read.
-    const QImage &picture() const { return m_picture; }
     QString partFolder() const { return m_partFolder; }
 
-    QLabel *Image1 = nullptr;
+    SampleView *Image1 = nullptr;
     QScrollBar *VScroll1 = nullptr;
     QPushButton *Command1 = nullptr;
 
 Q_SIGNALS:
+    // The part to take into the face: the entry for the face record
+    // (category word, "\" and file name) and its code, the position written
+    // with at least two digits.
+    void decided(Category category, const QString &partFile, const QString &code);
     // The user closed the picker; it is deleted afterwards.
     void closed(ItemSelect *picker);
 
@@ -64,10 +68,9 @@ private:
     void updateAccessibleName();
     void showPicture();
 
-    Main *m_main;
+    QString m_appDir;
     QString m_typeName;
     QString m_partFolder;
     QStringList m_partList;
-    QImage m_picture;
     bool m_loaded = false;
 };

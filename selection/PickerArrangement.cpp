@@ -1,6 +1,6 @@
 #include "selection/PickerArrangement.h"
 
-#include "document/Main.h"
+#include "document/Categories.h"
 #include "selection/ItemSelect.h"
 
 #include <QPointer>
@@ -20,7 +20,7 @@ namespace {
 class Column : public QObject
 {
 public:
-    Column(Main *main, const QList<ItemSelect *> &pickers) : QObject(main), m_main(main)
+    Column(QWidget *owner, const QList<ItemSelect *> &pickers) : QObject(owner), m_owner(owner)
     {
         for (ItemSelect *picker : pickers)
             m_pickers.append(picker);
@@ -32,7 +32,7 @@ public:
 private:
     void place()
     {
-        const QRect mainFrame = m_main->frameGeometry();
+        const QRect mainFrame = m_owner->frameGeometry();
         int top = mainFrame.top();
         m_placed.clear();
         for (const QPointer<ItemSelect> &picker : std::as_const(m_pickers)) {
@@ -51,7 +51,7 @@ private:
             if (picker && picker->windowHandle() && picker->windowHandle()->frameMargins().isNull())
                 return false;
         }
-        return !m_main->windowHandle() || !m_main->windowHandle()->frameMargins().isNull();
+        return !m_owner->windowHandle() || !m_owner->windowHandle()->frameMargins().isNull();
     }
 
     bool movedByUser() const
@@ -77,7 +77,7 @@ private:
         deleteLater();
     }
 
-    Main *m_main;
+    QWidget *m_owner;
     QList<QPointer<ItemSelect>> m_pickers;
     QList<QPoint> m_placed;
     QTimer m_timer;
@@ -86,16 +86,16 @@ private:
 
 } // namespace
 
-QList<ItemSelect *> openPickers(Main *main)
+QList<ItemSelect *> openPickers(QWidget *owner, const QString &appDir)
 {
     QList<ItemSelect *> pickers;
-    for (const QString &category : {u"髪"_s, u"目"_s, u"顔"_s, u"口"_s}) {
-        auto *picker = new ItemSelect(main);
-        picker->setTypeName(category);
+    for (Category category : Categories::Pickers) {
+        auto *picker = new ItemSelect(appDir);
+        picker->setTypeName(Categories::word(category));
         picker->Form_Load();
         pickers.append(picker);
     }
-    new Column(main, pickers);
+    new Column(owner, pickers);
     for (ItemSelect *picker : std::as_const(pickers))
         picker->show();
     return pickers;

@@ -1,5 +1,10 @@
 #include "TestUtils.h"
 
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -51,6 +56,20 @@ QByteArray SandboxAppDir::readFile(const QString &relative) const
 {
     QFile file(filePath(relative));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool createEmptyFiles(const QString &folder, const char *prefix, int count)
+{
+    const QByteArray base = QFile::encodeName(folder);
+    char name[64];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "/%s%05d", prefix, i);
+        const int fd = ::open((base + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+    }
+    return true;
 }
 
 bool writeTransparentGif(const QString &path, QSize size, QColor color)

@@ -34,6 +34,11 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Creates count empty files named prefix and a five-digit number (m00000,
+// m00001, ...) in folder, straight through the system: tens of thousands in a
+// fraction of a second.
+bool createEmptyFiles(const QString &folder, const char *prefix, int count);
+
 // Writes a GIF of the given size whose left half is color and whose right
 // half is the transparent colour, with giflib.
 bool writeTransparentGif(const QString &path, QSize size, QColor color);

@@ -3,7 +3,10 @@
 #include "document/FaceCode.h"
 
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -16,7 +19,7 @@ QImage render(const SandboxAppDir &app, const FaceParts &files)
     QImage surface(Composite::SurfaceWidth, Composite::SurfaceHeight, QImage::Format_RGB32);
     surface.fill(Qt::black);
     QPainter painter(&surface);
-    Composite::draw(painter, app.path(), files);
+    Composite::paint(painter, Composite::loadLayers(app.path(), files));
     return surface;
 }
 
@@ -125,8 +128,8 @@ private Q_SLOTS:
         FaceParts files;
         files.Outline = app.addPart(u"顔"_s, u"f.png"_s, {229, 255}, Qt::red);
         QPainter painter(&surface);
-        Composite::draw(painter, app.path(), files);
-        Composite::draw(painter, app.path(), FaceParts{});
+        Composite::paint(painter, Composite::loadLayers(app.path(), files));
+        Composite::paint(painter, Composite::loadLayers(app.path(), FaceParts{}));
         painter.end();
         QImage allWhite(surface.size(), QImage::Format_RGB32);
         allWhite.fill(Qt::white);
@@ -152,6 +155,36 @@ private Q_SLOTS:
         FaceParts files;
         files.Outline = u"顔\\F00.PNG"_s;
         QCOMPARE(rgbName(render(app, files), 100, 100), red);
+    }
+
+    // A face file from elsewhere can name anything; parts are read only from
+    // regular files inside the application folder, and nothing blocks.
+    void readsPartsOnlyFromRegularFilesInsideTheLibrary_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("a fifo in the part folder") << u"口\\fifo"_s;
+        QTest::newRow("a fifo named in another letter case") << u"口\\FIFO"_s;
+        QTest::newRow("a link to a fifo") << u"口\\link"_s;
+        QTest::newRow("a fifo outside") << u"口\\..\\..\\fifo"_s;
+        QTest::newRow("a picture outside") << u"口\\..\\..\\red.png"_s;
+    }
+    void readsPartsOnlyFromRegularFilesInsideTheLibrary()
+    {
+        QFETCH(QString, entry);
+        QTemporaryDir root;
+        const QString app = root.filePath(u"app"_s);
+        QVERIFY(QDir().mkpath(app + u"/口"_s));
+        for (const QString &fifo : {app + u"/口/fifo"_s, root.filePath(u"fifo"_s)})
+            QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        QVERIFY(QFile::link(app + u"/口/fifo"_s, app + u"/口/link"_s));
+        QImage red(10, 10, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(root.filePath(u"red.png"_s)));
+        // The same picture inside is read, so the entry's form is not at fault.
+        QVERIFY(red.save(app + u"/口/red.png"_s));
+        QVERIFY(!Composite::loadPart(app, u"口\\red.png"_s).isNull());
+
+        QVERIFY(Composite::loadPart(app, entry).isNull());
     }
 
     void composesTheFaceCode_data()

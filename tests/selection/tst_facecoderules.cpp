@@ -39,7 +39,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, answer);
         QFETCH(QStringList, fields);
-        const FaceCodeRules::Fields split = FaceCodeRules::splitFields(answer);
+        const FaceParts split = FaceCodeRules::splitFields(answer);
         QCOMPARE((QStringList{split.Outline, split.Eyes, split.Hair, split.Mouth}), fields);
     }
 
@@ -134,7 +134,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, code);
         QFETCH(QList<int>, positions);
-        const FaceCodeRules::Fields fields = FaceCodeRules::splitFields(code);
+        const FaceParts fields = FaceCodeRules::splitFields(code);
         const QStringList texts{fields.Outline, fields.Eyes, fields.Hair, fields.Mouth};
         const QList<int> highest{20, 29, 7, 4};
         QList<int> got;

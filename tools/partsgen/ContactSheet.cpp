@@ -125,7 +125,7 @@ int drawFaces(QPainter &p, int y, const QString &appDir, const QList<Face> &face
 
         QImage surface(Composite::SurfaceWidth, Composite::SurfaceHeight, QImage::Format_RGB32);
         QPainter face(&surface);
-        Composite::draw(face, appDir, parts);
+        Composite::paint(face, Composite::loadLayers(appDir, parts));
         face.end();
 
         const QPoint at(Margin + (i % FacesPerRow) * (Composite::SurfaceWidth + FaceGap),

@@ -1,0 +1,216 @@
+#include "document/FaceSession.h"
+
+#include "document/FaceFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileDlg.h"
+#include "platform/MsgBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A face file holds two short lines; reading stops here so that a wrong file
+// chosen by mistake cannot take the memory.
+constexpr qint64 kMaxFaceFileBytes = 1 << 20;
+
+// The choices of the open and save dialogs for face files.
+const QString kFaceFilter = u"顔データ|*.kgm|すべてのファイル |*.*|"_s;
+
+QString nativeName(const QString &fileName)
+{
+    return QDir::toNativeSeparators(fileName);
+}
+
+// Counts a dialog of the session as open for as long as it lives.
+class Asking
+{
+public:
+    explicit Asking(int &count) : m_count(count) { ++m_count; }
+    ~Asking() { --m_count; }
+    Asking(const Asking &) = delete;
+    Asking &operator=(const Asking &) = delete;
+
+private:
+    int &m_count;
+};
+
+} // namespace
+
+FaceSession::FaceSession(QWidget *owner, FileDlg &fileDialog)
+    : m_owner(owner), m_fileDialog(fileDialog)
+{
+}
+
+void FaceSession::LoadFace(const QString &fileName)
+{
+    QFileInfo info(fileName);
+    if (!info.exists()) {
+        // A name that names nothing yet is a new face that Save will create.
+        m_doc.FaceFileName = fileName;
+        m_doc.PartFiles = {};
+        m_doc.PartCodes = {};
+        Q_EMIT faceReplaced();
+        m_doc.Modified = false;
+        return;
+    }
+
+    QString reason;
+    QByteArray bytes;
+    QFile file(fileName);
+    if (info.isDir()) {
+        reason = u"フォルダです。"_s;
+    } else if (!info.isFile()) {
+        reason = u"通常のファイルではありません。"_s;
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+    } else {
+        bytes = file.read(kMaxFaceFileBytes);
+        if (file.error() != QFileDevice::NoError)
+            reason = file.errorString();
+    }
+    if (!reason.isEmpty()) {
+        // The face on screen stays as it is, and so does the file it belongs to.
+        showError(u"「%1」を読み込めませんでした。\r%2"_s.arg(nativeName(fileName), reason));
+        return;
+    }
+
+    const FaceFile::ReadResult face = FaceFile::read(bytes);
+    if (!face.ok()) {
+        showError(u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s);
+        return;
+    }
+    m_doc.FaceFileName = fileName;
+    m_doc.PartFiles = face.PartFiles;
+    m_doc.PartCodes = face.PartCodes;
+    Q_EMIT faceReplaced();
+    m_doc.Modified = false;
+}
+
+void FaceSession::showError(const QString &prompt)
+{
+    const Asking asking(m_asking);
+    MsgBox::show(m_owner,
+                 {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok});
+}
+
+bool FaceSession::writeFace(const QString &fileName)
+{
+    const FaceFile::WriteResult face = FaceFile::write(m_doc.PartFiles, m_doc.PartCodes);
+    QString reason;
+    if (!face.ok()) {
+        reason = u"「%1」には引用符か改行が含まれているため、顔ファイルに書けません。"_s.arg(
+            face.reason.text);
+    } else {
+        const AtomicFile::Result written = AtomicFile::write(fileName, face.bytes);
+        if (written.error == AtomicFile::Result::Error::NotRegularFile)
+            reason = u"通常のファイルではありません。"_s;
+        else if (!written.ok())
+            reason = written.reason;
+    }
+    if (!reason.isEmpty()) {
+        showError(u"「%1」に保存できませんでした。\r%2"_s.arg(nativeName(fileName), reason));
+        return false;
+    }
+    m_doc.Modified = false;
+    return true;
+}
+
+bool FaceSession::askSaveFirst(const QString &question, const QString &title)
+{
+    if (!m_doc.Modified)
+        return true;
+    MsgBox::Answer answer;
+    {
+        const Asking asking(m_asking);
+        answer = MsgBox::show(m_owner, {question, MsgBox::Buttons::YesNoCancel,
+                                        MsgBox::Icon::Question, title, MsgBox::Answer::Yes});
+    }
+    switch (answer) {
+    case MsgBox::Answer::Yes:
+        // A save that did not happen (it failed, or no name was chosen) keeps
+        // the face rather than losing it.
+        return save();
+    case MsgBox::Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FaceSession::newFace()
+{
+    // A new face empties the pictures of the one on screen; it is saved first
+    // when the user wants it kept.
+    if (!askSaveFirst(u"新しい顔にします。\r今の顔を保存しますか？"_s, u"新規"_s))
+        return;
+    m_doc.PartFiles = {};
+    Q_EMIT faceReplaced();
+}
+
+void FaceSession::open()
+{
+    if (!askSaveFirst(u"ほかの顔を開きます。\r今の顔を保存しますか？"_s, u"顔を開く"_s))
+        return;
+    m_fileDialog.setTitle(u"顔を開く"_s);
+    m_fileDialog.setFilter(kFaceFilter);
+    {
+        const Asking asking(m_asking);
+        m_fileDialog.ShowOpen(m_owner, {}, {});
+    }
+    if (m_fileDialog.Cancel())
+        return;
+    LoadFace(m_fileDialog.Filename());
+}
+
+bool FaceSession::save()
+{
+    if (m_doc.FaceFileName.isEmpty())
+        return saveAs();
+    return writeFace(m_doc.FaceFileName);
+}
+
+bool FaceSession::saveAs()
+{
+    m_fileDialog.setTitle(u"顔の保存"_s);
+    m_fileDialog.setFilter(kFaceFilter);
+    {
+        const Asking asking(m_asking);
+        m_fileDialog.ShowSave(m_owner, {}, {});
+    }
+    if (m_fileDialog.Cancel())
+        return false;
+    // The face takes the new name only once it is written there: a name that
+    // cannot be written to would make every later Save fail the same way
+    // without offering the dialog again.
+    const QString chosen = m_fileDialog.Filename();
+    if (!writeFace(chosen))
+        return false;
+    m_doc.FaceFileName = chosen;
+    return true;
+}
+
+bool FaceSession::confirmEnd()
+{
+    if (m_endConfirmed)
+        return true;
+    return askSaveFirst(u"かおぐみを終了します。\r顔を保存しますか？"_s, u"かおぐみの終了"_s);
+}
+
+bool FaceSession::answerLogout(bool interactionAllowed, bool dialogOpen)
+{
+    if (!m_doc.Modified)
+        return true;
+    // A question asked inside an open dialog would stack a second dialog on
+    // the first and run the same commands again from within them; that
+    // logout is turned down, and the user finishes what they are doing.
+    if (dialogOpen || isAsking())
+        return false;
+    if (!interactionAllowed)
+        return true;
+    m_endConfirmed = confirmEnd();
+    return m_endConfirmed;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "document/FaceParts.h"
+
+#include <QObject>
+#include <QString>
+
+class FileDlg;
+class QWidget;
+
+// The face the user is making and its file: reading and writing it, and the
+// one question that guards it, "save first?", asked before New, Open or the
+// end of the program drops a modified face. It holds no widgets and talks to
+// the user only through the message and file dialogs, so it is tested
+// without a window.
+class FaceSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    // owner is the window the dialogs belong to; fileDialog the program's one
+    // file dialog object, shared with the other commands.
+    FaceSession(QWidget *owner, FileDlg &fileDialog);
+
+    FaceDocument &document() { return m_doc; }
+    const FaceDocument &document() const { return m_doc; }
+
+    // Reads the face file fileName into the face. A name that names nothing
+    // yet starts an empty face that Save creates. A file that cannot be read,
+    // or is not a face file, is reported and changes nothing: neither the
+    // face nor the name of its file.
+    void LoadFace(const QString &fileName);
+
+    // The commands of the File menu.
+    void newFace();
+    void open();
+    // Both true when the face was written.
+    bool save();
+    bool saveAs();
+
+    // The exit check: true when the program may end. A modified face is
+    // saved first when the user wants; a save that did not happen keeps the
+    // program running.
+    bool confirmEnd();
+
+    // The desktop asks whether it may log out. interactionAllowed says whether
+    // questions may be asked, dialogOpen whether a dialog of the program's is
+    // open at the moment. True when the logout may go on. The answer holds
+    // for that logout only: once the user works with the program again (a
+    // logout cancelled by another program), the exit check asks as before.
+    bool answerLogout(bool interactionAllowed, bool dialogOpen);
+    void userActed() { m_endConfirmed = false; }
+
+    // Whether one of the session's dialogs is open.
+    bool isAsking() const { return m_asking > 0; }
+
+Q_SIGNALS:
+    // The face was replaced or emptied by a command and is to be drawn again.
+    void faceReplaced();
+
+private:
+    bool askSaveFirst(const QString &question, const QString &title);
+    bool writeFace(const QString &fileName);
+    void showError(const QString &prompt);
+
+    QWidget *m_owner;
+    FileDlg &m_fileDialog;
+    FaceDocument m_doc;
+    // Dialogs of the session open at the moment (counted, so a logout
+    // request arriving meanwhile can be turned down).
+    int m_asking = 0;
+    bool m_endConfirmed = false;
+};
