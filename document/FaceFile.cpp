@@ -3,83 +3,88 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace FaceFile {
 
 namespace {
 
 constexpr auto kCodePage932 = "windows-31j";
+constexpr int kFieldCount = 10;
+constexpr int kFieldsPerLine = 5;
 
-QString decode(const QByteArray &bytes)
+bool isBlank(char c)
 {
-    // Stateless, so that a last lead byte cut off by a short file still
-    // counts as an error instead of being held back for more input.
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder sjis(kCodePage932, QStringConverter::Flag::Stateless);
-    text = sjis.decode(bytes);
-    // The code page 932 decoder stands U+001A in for bytes it cannot read, and
-    // its encoder would write that back as another byte again; U+FFFD says
-    // plainly that a character was lost and is written back as it is.
-    text.replace(QChar(0x1a), QChar::ReplacementCharacter);
-    return text;
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+bool isControlByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+}
+bool isControl(QChar c)
+{
+    const char16_t unit = c.unicode();
+    return unit < 0x20 || (unit >= 0x7f && unit <= 0x9f);
 }
 
-bool isValidUtf8(const QByteArray &bytes)
+Field fieldAt(int index)
 {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = utf8.decode(bytes); // decoding happens on conversion
-    return !utf8.hasError();
+    Field field;
+    field.record = index < kFieldsPerLine ? Record::PartFiles : Record::PartCodes;
+    const int column = index % kFieldsPerLine;
+    if (column < int(Categories::FileColumns.size()))
+        field.category = Categories::FileColumns[size_t(column)];
+    return field;
 }
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-bool isLineEnd(QChar c)
-{
-    return c == u'\r' || c == u'\n';
-}
-
-// Reads fields from the text the way the face file has always been read: the
-// line structure plays no part, a line end ends a field just as a comma does.
-class FieldReader
+// Splits the bytes into fields the way the face file has always been read:
+// the line structure plays no part, a line end ends a field just as a comma
+// does. The split happens before decoding: the quote, comma, CR, LF, blank and
+// tab are single bytes in UTF-8 and never the second byte of a code page 932
+// character (those start at 0x40), so each field is decoded on its own.
+class FieldSplitter
 {
 public:
-    explicit FieldReader(const QString &text) : m_text(text) {}
+    FieldSplitter(const QByteArray &bytes, qsizetype start) : m_bytes(bytes), m_pos(start) {}
 
-    // The next field, or false when the text ends before it. A comma promises
-    // a further field, so "a," holds two fields and "a\r\n" one.
-    bool next(QString &field)
+    // The next field's bytes, or false when the bytes end before it. A comma
+    // promises a further field, so "a," holds two fields and "a\r\n" one.
+    // strayControl: the text between a closing quote and the delimiter, which
+    // is not part of the field, holds a control character other than a tab.
+    bool next(QByteArray &field, bool &strayControl)
     {
-        const qsizetype n = m_text.size();
+        const qsizetype n = m_bytes.size();
         if (m_pos >= n && !m_afterComma)
             return false;
         m_afterComma = false;
-        while (m_pos < n && isBlank(m_text.at(m_pos)))
+        strayControl = false;
+        while (m_pos < n && isBlank(m_bytes.at(m_pos)))
             ++m_pos;
-        if (m_pos < n && m_text.at(m_pos) == u'"') {
-            const qsizetype close = m_text.indexOf(u'"', m_pos + 1);
+        if (m_pos < n && m_bytes.at(m_pos) == '"') {
+            const qsizetype close = m_bytes.indexOf('"', m_pos + 1);
             if (close < 0) {
-                field = m_text.mid(m_pos + 1);
+                field = m_bytes.mid(m_pos + 1);
                 m_pos = n;
                 return true;
             }
-            field = m_text.mid(m_pos + 1, close - m_pos - 1);
+            field = m_bytes.mid(m_pos + 1, close - m_pos - 1);
             m_pos = close + 1;
-            // Whatever stands between the closing quote and the delimiter is
-            // not part of the field.
-            while (m_pos < n && m_text.at(m_pos) != u',' && !isLineEnd(m_text.at(m_pos)))
-                ++m_pos;
+            for (; m_pos < n && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)); ++m_pos)
+                strayControl =
+                    strayControl || (isControlByte(m_bytes.at(m_pos)) && m_bytes.at(m_pos) != '\t');
         } else {
             const qsizetype start = m_pos;
-            while (m_pos < n && m_text.at(m_pos) != u',' && !isLineEnd(m_text.at(m_pos)))
+            while (m_pos < n && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
                 ++m_pos;
             qsizetype end = m_pos;
-            while (end > start && isBlank(m_text.at(end - 1)))
+            while (end > start && isBlank(m_bytes.at(end - 1)))
                 --end;
-            field = m_text.mid(start, end - start);
+            field = m_bytes.mid(start, end - start);
         }
         skipDelimiter();
         return true;
@@ -88,76 +93,189 @@ public:
 private:
     void skipDelimiter()
     {
-        const qsizetype n = m_text.size();
+        const qsizetype n = m_bytes.size();
         if (m_pos >= n)
             return;
-        const QChar c = m_text.at(m_pos++);
-        if (c == u',')
+        const char c = m_bytes.at(m_pos++);
+        if (c == ',')
             m_afterComma = true;
-        else if (c == u'\r' && m_pos < n && m_text.at(m_pos) == u'\n')
+        else if (c == '\r' && m_pos < n && m_bytes.at(m_pos) == '\n')
             ++m_pos;
     }
 
-    const QString &m_text;
-    qsizetype m_pos = 0;
+    const QByteArray &m_bytes;
+    qsizetype m_pos;
     bool m_afterComma = false;
 };
 
-QString line(const QString &a, const QString &b, const QString &c, const QString &d)
+// The length of the well-formed UTF-8 character beyond ASCII that starts at
+// index, or 0 when none does (overlong forms, surrogates and values beyond
+// U+10FFFF are not well-formed).
+int utf8Length(const QByteArray &bytes, qsizetype index)
 {
-    return QStringLiteral("\"%1\",\"%2\",\"%3\",\"%4\",\"\"\r\n").arg(a, b, c, d);
+    const auto at = [&bytes](qsizetype i) {
+        return i < bytes.size() ? static_cast<unsigned char>(bytes.at(i)) : 0;
+    };
+    const unsigned char lead = at(index);
+    unsigned char low = 0x80;
+    unsigned char high = 0xbf;
+    int length = 0;
+    if (lead >= 0xc2 && lead <= 0xdf) {
+        length = 2;
+    } else if (lead >= 0xe0 && lead <= 0xef) {
+        length = 3;
+        low = lead == 0xe0 ? 0xa0 : low;
+        high = lead == 0xed ? 0x9f : high;
+    } else if (lead >= 0xf0 && lead <= 0xf4) {
+        length = 4;
+        low = lead == 0xf0 ? 0x90 : low;
+        high = lead == 0xf4 ? 0x8f : high;
+    } else {
+        return 0;
+    }
+    if (at(index + 1) < low || at(index + 1) > high)
+        return 0;
+    for (int k = 2; k < length; ++k) {
+        if (at(index + k) < 0x80 || at(index + k) > 0xbf)
+            return 0;
+    }
+    return length;
+}
+
+// How strongly the bytes speak for UTF-8: the bytes beyond ASCII that form
+// well-formed UTF-8 characters, less those that do not. Code page 932 text
+// seldom forms UTF-8 (a face file's paths start with 顔, 髪, 目 or 口, whose
+// code page 932 bytes never do), while a UTF-8 file with a stray byte still
+// has far more good bytes than bad.
+qsizetype utf8Balance(const QByteArray &bytes)
+{
+    qsizetype balance = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes.at(i)) < 0x80) {
+            ++i;
+        } else if (const int length = utf8Length(bytes, i)) {
+            balance += length;
+            i += length;
+        } else {
+            --balance;
+            ++i;
+        }
+    }
+    return balance;
+}
+
+QString decodeUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+QString decodeCodePage932(const QByteArray &bytes)
+{
+    QStringDecoder decoder(kCodePage932, QStringConverter::Flag::Stateless);
+    // A lead byte at the very end of a field is dropped without a trace; a
+    // blank after it, never a second byte, makes it a bad byte like any other.
+    QString text = decoder.decode(bytes + ' ');
+    text.chop(1);
+    // The decoder stands U+001A in for bytes it cannot read, and its encoder
+    // would write that back as another byte again; U+FFFD says plainly that a
+    // character was lost and is written back as it is. (A real 0x1A byte was
+    // refused before decoding.)
+    text.replace(QChar(0x1a), QChar::ReplacementCharacter);
+    return text;
+}
+
+ReadResult refused(Error error, int index)
+{
+    ReadResult result;
+    result.reason.error = error;
+    result.reason.field = fieldAt(index);
+    return result;
+}
+
+Error unwritable(const QString &text)
+{
+    if (std::any_of(text.begin(), text.end(),
+                    [](QChar c) { return c == u'"' || c == u'\r' || c == u'\n'; })) {
+        return Error::QuoteOrLineEnd;
+    }
+    if (std::any_of(text.begin(), text.end(), isControl))
+        return Error::ControlCharacter;
+    if (!QStringView(text).isValidUtf16())
+        return Error::Unencodable;
+    return Error::None;
+}
+
+QString line(const FaceParts &parts)
+{
+    QString text;
+    for (Category category : Categories::FileColumns)
+        text += u'"' + Categories::field(parts, category) + QStringLiteral("\",");
+    return text + QStringLiteral("\"\"\r\n");
 }
 
 } // namespace
 
 ReadResult read(const QByteArray &bytes)
 {
-    const QString text = decode(bytes);
-    FieldReader reader(text);
-    QString f[10];
-    for (QString &field : f) {
-        if (!reader.next(field))
-            return {};
+    const bool byteOrderMark = bytes.startsWith("\xef\xbb\xbf");
+    FieldSplitter splitter(bytes, byteOrderMark ? 3 : 0);
+    QByteArray raw[kFieldCount];
+    qsizetype balance = 0;
+    for (int i = 0; i < kFieldCount; ++i) {
+        bool strayControl = false;
+        if (!splitter.next(raw[i], strayControl))
+            return refused(Error::TooFewFields, i);
+        if (strayControl || std::any_of(raw[i].begin(), raw[i].end(), isControlByte))
+            return refused(Error::ControlCharacter, i);
+        balance += utf8Balance(raw[i]);
     }
+
+    const bool utf8 = byteOrderMark || balance > 0;
+    QString text[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i) {
+        text[i] = utf8 ? decodeUtf8(raw[i]) : decodeCodePage932(raw[i]);
+        if (std::any_of(text[i].begin(), text[i].end(), isControl))
+            return refused(Error::ControlCharacter, i);
+    }
+
     ReadResult result;
-    result.ok = true;
-    result.PartFiles.Outline = f[0];
-    result.PartFiles.Hair = f[1];
-    result.PartFiles.Eyes = f[2];
-    result.PartFiles.Mouth = f[3];
-    result.PartCodes.Outline = f[5];
-    result.PartCodes.Hair = f[6];
-    result.PartCodes.Eyes = f[7];
-    result.PartCodes.Mouth = f[8];
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field field = fieldAt(i);
+        if (field.category) {
+            FaceParts &parts =
+                field.record == Record::PartFiles ? result.PartFiles : result.PartCodes;
+            Categories::field(parts, *field.category) = text[i];
+        }
+    }
     return result;
 }
 
 WriteResult write(const FaceParts &partFiles, const FaceParts &partCodes)
 {
-    const QString text = line(partFiles.Outline, partFiles.Hair, partFiles.Eyes, partFiles.Mouth) +
-                         line(partCodes.Outline, partCodes.Hair, partCodes.Eyes, partCodes.Mouth);
-
-    for (const QString *field :
-         {&partFiles.Outline, &partFiles.Hair, &partFiles.Eyes, &partFiles.Mouth,
-          &partCodes.Outline, &partCodes.Hair, &partCodes.Eyes, &partCodes.Mouth}) {
-        if (field->contains(u'"') || field->contains(u'\r') || field->contains(u'\n')) {
-            return {
-                {},
-                QStringLiteral("「%1」には引用符か改行が含まれているため、顔ファイルに書けません。")
-                    .arg(*field)};
-        }
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field field = fieldAt(i);
+        if (!field.category)
+            continue;
+        const QString &text = Categories::field(
+            field.record == Record::PartFiles ? partFiles : partCodes, *field.category);
+        if (const Error error = unwritable(text); error != Error::None)
+            return {{error, field, text}, {}};
     }
 
+    const QString text = line(partFiles) + line(partCodes);
     QStringEncoder sjis(kCodePage932, QStringConverter::Flag::Stateless);
     QByteArray bytes = sjis.encode(text);
-    // Code page 932 bytes that happen to form valid UTF-8 would be read back
-    // as UTF-8, as other text; such a rare text is written as UTF-8 instead.
-    if (!sjis.hasError() && (bytes == text.toUtf8() || !isValidUtf8(bytes)))
-        return {bytes, {}};
+    // Code page 932 bytes can look like UTF-8 to the reader and come back as
+    // other text; asking the reader itself keeps the two in step.
+    if (!sjis.hasError()) {
+        const ReadResult back = read(bytes);
+        if (back.ok() && back.PartFiles == partFiles && back.PartCodes == partCodes)
+            return {{}, bytes};
+    }
     // No byte-order mark: the first field must still start with its quote for
     // readers that know only code page 932.
-    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    return {utf8.encode(text), {}};
+    return {{}, text.toUtf8()};
 }
 
 } // namespace FaceFile

@@ -1,6 +1,7 @@
 #include "document/FaceSession.h"
 
 #include "document/FaceFile.h"
+#include "document/FaceFileMessages.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileDlg.h"
 #include "platform/MsgBox.h"
@@ -80,7 +81,7 @@ void FaceSession::LoadFace(const QString &fileName)
 
     const FaceFile::ReadResult face = FaceFile::read(bytes);
     if (!face.ok()) {
-        showError(u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s);
+        showError(FaceFile::readRefusalMessage(face.reason));
         return;
     }
     m_doc.FaceFileName = fileName;
@@ -102,8 +103,7 @@ bool FaceSession::writeFace(const QString &fileName)
     const FaceFile::WriteResult face = FaceFile::write(m_doc.PartFiles, m_doc.PartCodes);
     QString reason;
     if (!face.ok()) {
-        reason = u"「%1」には引用符か改行が含まれているため、顔ファイルに書けません。"_s.arg(
-            face.reason.text);
+        reason = FaceFile::writeRefusalMessage(face.reason);
     } else {
         const AtomicFile::Result written = AtomicFile::write(fileName, face.bytes);
         if (written.error == AtomicFile::Result::Error::NotRegularFile)

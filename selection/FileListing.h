@@ -9,11 +9,9 @@ namespace FileListing {
 // Windows (NTFS) folder gives them, so a part sits at the same position in the
 // picker whichever system the parts folder is on.
 //
-// pattern uses the wildcards of a Windows folder search, letters matched
-// without regard to case: "*.*" and "*" match every name, also one without a
-// dot; "*.png" matches names whose last extension is png; a "?" matches one
-// character, or none at a dot or at the end of the name ("h??.png" takes
-// "h.png", "h1.png" and "h01.png").
+// pattern uses the wildcards of a Windows folder search (see Wildcard), letters
+// matched without regard to case: "*.*" and "*" match every name, also one
+// without a dot; "*.png" matches names whose last extension is png.
 //
 // folder ends with "/" (a "\\" is read as "/"); an empty folder means the
 // folder the program runs from.

@@ -5,14 +5,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -85,6 +90,38 @@ QStringList listAll(const Folder &folder)
     return FileListing::ListFiles(u"*.*"_s, folder.path());
 }
 
+// Root reads every folder through two capabilities, not through its user id.
+// This thread gives them up while the object lives, so a folder without read
+// permission is closed to the listing whoever runs the test (CI runs as root).
+// They stay permitted and come back at the end.
+class WithoutReadOverride
+{
+public:
+    WithoutReadOverride()
+    {
+        m_header.version = _LINUX_CAPABILITY_VERSION_3;
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_ok = ::syscall(SYS_capset, &m_header, lowered) == 0;
+    }
+    ~WithoutReadOverride()
+    {
+        if (m_ok)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    WithoutReadOverride(const WithoutReadOverride &) = delete;
+    WithoutReadOverride &operator=(const WithoutReadOverride &) = delete;
+
+    bool ok() const { return m_ok; }
+
+private:
+    __user_cap_header_struct m_header{};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_ok = false;
+};
+
 } // namespace
 
 class TestFileListing : public QObject
@@ -149,38 +186,15 @@ private Q_SLOTS:
         QCOMPARE(listAll(folder), expected);
     }
 
-    void matchesPatternsAsWindowsDoes_data()
+    // The patterns themselves are tested in tst_wildcard; here, that the
+    // listing applies one and keeps the folder's order among what it takes.
+    void listsTheNamesThePatternTakes()
     {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QStringList>("expected");
-        const QStringList all{u"a.b.png"_s, u"foo"_s,    u"foo.bar"_s,  u"h.png"_s,
-                              u"h01.png"_s, u"h1.png"_s, u"h12.gif"_s,  u"h123.png"_s,
-                              u"H22.PNG"_s, u"noext"_s,  u"x.png.bak"_s};
-        QTest::newRow("*.*") << u"*.*"_s << all;
-        QTest::newRow("*") << u"*"_s << all;
-        QTest::newRow("*.png") << u"*.png"_s
-                               << QStringList{u"a.b.png"_s, u"h.png"_s,    u"h01.png"_s,
-                                              u"h1.png"_s,  u"h123.png"_s, u"H22.PNG"_s};
-        QTest::newRow("h??.png: ? may take nothing before the dot")
-            << u"h??.png"_s << QStringList{u"h.png"_s, u"h01.png"_s, u"h1.png"_s, u"H22.PNG"_s};
-        QTest::newRow("h?1.png") << u"h?1.png"_s << QStringList{u"h01.png"_s};
-        QTest::newRow("h*") << u"h*"_s << QStringList{u"h.png"_s,   u"h01.png"_s,  u"h1.png"_s,
-                                                      u"h12.gif"_s, u"h123.png"_s, u"H22.PNG"_s};
-        QTest::newRow("*. takes names without a dot")
-            << u"*."_s << QStringList{u"foo"_s, u"noext"_s};
-        QTest::newRow("foo.* takes foo too") << u"foo.*"_s << QStringList{u"foo"_s, u"foo.bar"_s};
-        QTest::newRow("no wildcard, other case") << u"NOEXT"_s << QStringList{u"noext"_s};
-        QTest::newRow("*.bak") << u"*.bak"_s << QStringList{u"x.png.bak"_s};
-    }
-    void matchesPatternsAsWindowsDoes()
-    {
-        QFETCH(QString, pattern);
-        QFETCH(QStringList, expected);
         Folder folder;
         QVERIFY(folder.addFiles({u"h01.png"_s, u"h1.png"_s, u"h.png"_s, u"h123.png"_s, u"H22.PNG"_s,
-                                 u"x.png.bak"_s, u"a.b.png"_s, u"noext"_s, u"foo"_s, u"foo.bar"_s,
-                                 u"h12.gif"_s}));
-        QCOMPARE(FileListing::ListFiles(pattern, folder.path()), expected);
+                                 u"x.png.bak"_s, u"h12.gif"_s}));
+        QCOMPARE(FileListing::ListFiles(u"h??.png"_s, folder.path()),
+                 (QStringList{u"h.png"_s, u"h01.png"_s, u"h1.png"_s, u"H22.PNG"_s}));
     }
 
     void listsFilesAndLinksToFilesOnly()
@@ -227,6 +241,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("relative");
         QTest::newRow("missing") << u"nope/"_s;
         QTest::newRow("a file, not a folder") << u"f.png/"_s;
+        QTest::newRow("a path through a file") << u"f.png/sub/"_s;
     }
     void listsNothingForAFolderItCannotRead()
     {
@@ -238,15 +253,29 @@ private Q_SLOTS:
 
     void listsNothingForAFolderWithoutReadPermission()
     {
-        if (::geteuid() == 0)
-            QSKIP("root reads every folder");
         Folder folder;
         QVERIFY(folder.addFolders({u"locked"_s}));
         QVERIFY(folder.addFiles({u"locked/f.png"_s}));
-        QVERIFY(QFile::setPermissions(folder.path() + u"locked"_s, {}));
-        QCOMPARE(FileListing::ListFiles(u"*.*"_s, folder.path() + u"locked/"_s), QStringList{});
-        QVERIFY(QFile::setPermissions(folder.path() + u"locked"_s,
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString locked = folder.path() + u"locked/"_s;
+        QVERIFY(QFile::setPermissions(locked, {}));
+        const auto unlock = qScopeGuard([&locked] {
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        {
+            const WithoutReadOverride closed;
+            QVERIFY(closed.ok());
+            // The folder is closed to this thread now, whoever runs the test.
+            DIR *dir = ::opendir(QFile::encodeName(locked).constData());
+            const int error = errno;
+            if (dir)
+                ::closedir(dir);
+            QVERIFY(!dir);
+            QCOMPARE(error, EACCES);
+            QCOMPARE(FileListing::ListFiles(u"*.*"_s, locked), QStringList{});
+        }
+        // Opened again, it lists: the empty list came from the permission.
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+        QCOMPARE(FileListing::ListFiles(u"*.*"_s, locked), QStringList{u"f.png"_s});
     }
 
     void readsTheFolderInAnyOfItsSpellings_data()
