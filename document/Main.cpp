@@ -75,6 +75,7 @@ Main::Main(const QString &appDir, QWidget *parent)
     adjustSize();
 
     connect(m_session.get(), &FaceSession::faceReplaced, this, &Main::Render);
+    connect(Picture1, &PictureBox::resolutionChanged, this, &Main::Render);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Main::commitData);
     // Any key or click in the program's windows shows that the user works on;
     // an answer given to a logout that did not happen no longer holds.
@@ -185,16 +186,6 @@ void Main::Render()
     Label1->setText(FaceCode::compose(document().PartCodes));
 }
 
-FaceDocument &Main::document()
-{
-    return m_session->document();
-}
-
-const FaceDocument &Main::document() const
-{
-    return m_session->document();
-}
-
 void Main::takePart(Category category, const QString &partFile, const QString &code)
 {
     FaceDocument &doc = document();
@@ -296,13 +287,7 @@ void Main::commitData(QSessionManager &manager)
 
 bool Main::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::MouseButtonPress:
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
         m_session->userActed();
-        break;
-    default:
-        break;
-    }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -2,6 +2,7 @@
 
 #include "document/Categories.h"
 #include "document/FaceParts.h"
+#include "document/FaceSession.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -9,7 +10,6 @@
 
 #include <memory>
 
-class FaceSession;
 class FileDlg;
 class IniFile;
 class ItemSelect;
@@ -42,8 +42,8 @@ public:
     // part codes.
     void Render();
 
-    FaceDocument &document();
-    const FaceDocument &document() const;
+    FaceDocument &document() { return m_session->document(); }
+    const FaceDocument &document() const { return m_session->document(); }
     FaceSession &session() { return *m_session; }
     const QString &appDir() const { return m_appDir; }
 

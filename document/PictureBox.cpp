@@ -3,16 +3,27 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-PictureBox::PictureBox(QSize size, QWidget *parent)
-    : QWidget(parent), m_image(size, QImage::Format_RGB32)
+PictureBox::PictureBox(QSize size, QWidget *parent) : QWidget(parent), m_size(size)
 {
-    m_image.fill(Qt::white);
     setFixedSize(size);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    allocate();
 }
 
-void PictureBox::paintEvent(QPaintEvent *event)
+void PictureBox::allocate()
 {
+    const qreal ratio = devicePixelRatioF();
+    m_image = QImage(m_size * ratio, QImage::Format_RGB32);
+    m_image.setDevicePixelRatio(ratio);
+    m_image.fill(Qt::white);
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    if (!qFuzzyCompare(devicePixelRatioF(), m_image.devicePixelRatio())) {
+        allocate();
+        Q_EMIT resolutionChanged();
+    }
     QPainter painter(this);
-    painter.drawImage(event->rect(), m_image, event->rect());
+    painter.drawImage(QPoint(0, 0), m_image);
 }

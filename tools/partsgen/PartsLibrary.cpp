@@ -1,5 +1,7 @@
 #include "tools/partsgen/PartsLibrary.h"
 
+#include "document/Categories.h"
+
 #include "tools/partsgen/EyesArt.h"
 #include "tools/partsgen/HairArt.h"
 #include "tools/partsgen/MouthArt.h"
@@ -15,10 +17,10 @@ namespace PartsLibrary {
 const QList<Category> &categories()
 {
     static const QList<Category> all = {
-        {u"顔"_s, u'f', OutlineArt::count, OutlineArt::draw},
-        {u"目"_s, u'e', EyesArt::count, EyesArt::draw},
-        {u"髪"_s, u'h', HairArt::count, HairArt::draw},
-        {u"口"_s, u'm', MouthArt::count, MouthArt::draw},
+        {Categories::word(::Category::Outline), u'f', OutlineArt::count, OutlineArt::draw},
+        {Categories::word(::Category::Eyes), u'e', EyesArt::count, EyesArt::draw},
+        {Categories::word(::Category::Hair), u'h', HairArt::count, HairArt::draw},
+        {Categories::word(::Category::Mouth), u'm', MouthArt::count, MouthArt::draw},
     };
     return all;
 }
