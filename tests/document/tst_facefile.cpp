@@ -268,9 +268,7 @@ private Q_SLOTS:
         refused("a PNG picture", pngBytes(), Error::ControlCharacter,
                 field(Record::PartFiles, Category::Hair));
         refused("NUL in a quoted field",
-                sjis(line1 + u"\r\n"_s + line2)
-                    .replace("e12", rawBytes("e\0"
-                                          "2")),
+                sjis(line1 + u"\r\n"_s + line2).replace("e1", rawBytes("e\0")),
                 Error::ControlCharacter, field(Record::PartFiles, Category::Eyes));
         refused("NUL in an unquoted field", rawBytes("a,b,c,d,e\r\nf,g\0h,i,j"),
                 Error::ControlCharacter, field(Record::PartCodes, Category::Hair));
