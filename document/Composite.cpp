@@ -1,14 +1,10 @@
 #include "document/Composite.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
-#include <QPainter>
+#include "platform/PictureFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
 
 namespace Composite {
 
@@ -17,26 +13,6 @@ QString partPath(const QString &appDir, const QString &entry)
     QString relative = entry;
     relative.replace(u'\\', u'/');
     return appDir + u'/' + relative;
-}
-
-QImage readPicture(const QString &path)
-{
-    // Opened without waiting, so that a FIFO without a writer cannot block
-    // here, and checked on the open file itself, so nothing can be swapped in
-    // between the check and the read.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    struct stat info;
-    QFile file;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return {};
-    }
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    return reader.read();
 }
 
 namespace {
@@ -82,7 +58,7 @@ QImage loadPart(const QString &appDir, const QString &entry)
         if (path.isEmpty())
             return {};
     }
-    return readPicture(path);
+    return PictureFile::read(path);
 }
 
 Layers loadLayers(const QString &appDir, const FaceParts &partFiles)

@@ -27,11 +27,6 @@ constexpr QRect MouthBox{70, 150, 100, 100};
 // its "\" separators turned into "/".
 QString partPath(const QString &appDir, const QString &entry);
 
-// Reads a picture from a regular file; a null image for anything else. A
-// FIFO or a device is never opened for reading, so no such file named in a
-// face file or put into a parts folder can stop the program.
-QImage readPicture(const QString &path);
-
 // Reads one part image; a null image when the entry is empty, leads out of
 // the application folder, or names no readable picture.
 QImage loadPart(const QString &appDir, const QString &entry);

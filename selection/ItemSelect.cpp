@@ -1,7 +1,7 @@
 #include "selection/ItemSelect.h"
 
-#include "document/Composite.h"
 #include "platform/MsgBox.h"
+#include "platform/PictureFile.h"
 #include "selection/FileListing.h"
 #include "selection/SampleView.h"
 
@@ -130,7 +130,7 @@ void ItemSelect::VScroll1_Change()
     updateAccessibleName();
     if (p < 0 || p >= m_partList.size())
         return;
-    const QImage image = Composite::readPicture(m_partFolder + m_partList.at(p));
+    const QImage image = PictureFile::read(m_partFolder + m_partList.at(p));
     // A picture that cannot be read leaves the previous one in place.
     if (!image.isNull())
         Image1->setImage(image);
