@@ -1,11 +1,18 @@
 #include "platform/FileDlg.h"
 
+#include "platform/FileDetailsModel.h"
 #include "platform/FileDlgMod.h"
+#include "platform/FileKindIcons.h"
+#include "platform/MsgBox.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLocale>
+#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 
@@ -37,77 +44,169 @@ QString absoluteFolder(const QString &folder)
     return QDir::cleanPath(QDir::current().absoluteFilePath(folder));
 }
 
+// The file or folder an answer names: its path taken in folder, and for a
+// save, the selected filter's extension given to a name typed without one.
+// The real dialog's answers and scripted ones both become paths here.
+QString answeredPath(FileDlg::Kind kind, const QString &folder,
+                     const QList<FileDlg::NameFilter> &filters, const FileDlg::Answer &answer)
+{
+    const QString path = QDir(folder).absoluteFilePath(answer.path);
+    switch (kind) {
+    case FileDlg::Kind::Open:
+        break;
+    case FileDlg::Kind::Save:
+        if (answer.selectedFilter >= 0 && answer.selectedFilter < filters.size())
+            return FileDlg::withDefaultSuffix(path, filters.at(answer.selectedFilter).suffix);
+        break;
+    case FileDlg::Kind::Folder:
+        return QDir::cleanPath(path);
+    }
+    return path;
+}
+
+// Qt's own widget dialog, which behaves the same on every desktop. Its file
+// list learns what it shows without opening a file and speaks the program's
+// language; a save is decided by answeredPath, so the question before
+// replacing a file names the file that would be written.
+class FileDialog final : public QFileDialog
+{
+public:
+    FileDialog(QWidget *parent, const FileDlg::Request &request,
+               const QList<FileDlg::NameFilter> &filters, QAbstractFileIconProvider *icons)
+        // No folder yet: the file list must not look at a file before it has
+        // the icon provider that never opens one.
+        : QFileDialog(parent, request.title), m_kind(request.kind), m_filters(filters)
+    {
+        // Only the descriptions show in the file type box, as the filter
+        // lists are written for.
+        Options options = DontUseNativeDialog;
+        if (request.kind == FileDlg::Kind::Folder)
+            options |= ShowDirsOnly;
+        else
+            options |= HideNameFilterDetails;
+        setOptions(options);
+        setIconProvider(icons);
+        setProxyModel(new FileDetailsModel(this));
+        fitDetailColumns();
+
+        switch (request.kind) {
+        case FileDlg::Kind::Open:
+            setAcceptMode(AcceptOpen);
+            setFileMode(request.mustExist ? ExistingFile : AnyFile);
+            break;
+        case FileDlg::Kind::Save:
+            setAcceptMode(AcceptSave);
+            setFileMode(AnyFile);
+            break;
+        case FileDlg::Kind::Folder:
+            setAcceptMode(AcceptOpen);
+            setFileMode(Directory);
+            break;
+        }
+        // FIFOs, devices and sockets are listed too: their names are taken.
+        if (request.kind != FileDlg::Kind::Folder)
+            setFilter(filter() | QDir::System);
+
+        // The file type box, found by the name Qt gives it: it shows the
+        // filter descriptions and tells which one the user picked.
+        m_types = findChild<QComboBox *>(u"fileTypeCombo"_s);
+        if (!request.nameFilters.isEmpty()) {
+            // Setting the list selects and applies its first entry, the one
+            // the dialog opens with.
+            setNameFilters(request.nameFilters);
+            // Qt shows the descriptions with their blanks trimmed away; they
+            // are shown as written instead. The entries keep their order, so
+            // the position in the box is the position in the list.
+            for (int i = 0; m_types && i < m_types->count() && i < request.descriptions.size(); ++i)
+                m_types->setItemText(i, request.descriptions.at(i));
+        }
+
+        setDirectory(request.directory);
+        if (!request.fileName.isEmpty())
+            selectFile(QDir(request.directory).filePath(request.fileName));
+    }
+
+    // What the user chose, as a scripted user answers.
+    FileDlg::Answer answer() const
+    {
+        return {result() == Accepted, selectedFiles().value(0), selectedIndex()};
+    }
+
+    void accept() override
+    {
+        if (m_kind != FileDlg::Kind::Save) {
+            QFileDialog::accept();
+            return;
+        }
+        const QString typed = selectedFiles().value(0);
+        if (typed.isEmpty())
+            return;
+        const QString path = answeredPath(m_kind, directory().absolutePath(), m_filters,
+                                          {true, typed, selectedIndex()});
+        const QFileInfo info(path);
+        // A folder's name opens the folder, as in Qt's own dialog.
+        if (info.isDir()) {
+            setDirectory(path);
+            return;
+        }
+        if ((info.exists() || info.isSymLink()) && !replaceConfirmed(info.fileName()))
+            return;
+        QDialog::accept();
+    }
+
+private:
+    // Qt names the selected filter by the text shown, which two entries may
+    // share; the position tells them apart.
+    int selectedIndex() const
+    {
+        if (m_types && m_types->count() == m_filters.size())
+            return m_types->currentIndex();
+        for (int i = 0; i < m_filters.size(); ++i) {
+            if (m_filters.at(i).qtFilter == selectedNameFilter())
+                return i;
+        }
+        return -1;
+    }
+
+    bool replaceConfirmed(const QString &fileName)
+    {
+        return MsgBox::show(this, {u"「%1」は既にあります。\r置き換えますか？"_s.arg(fileName),
+                                   MsgBox::Buttons::YesNo, MsgBox::Icon::Exclamation, windowTitle(),
+                                   MsgBox::Answer::No}) == MsgBox::Answer::Yes;
+    }
+
+    // Qt sizes the detail columns for English samples ("mp3Folder"); the
+    // program's texts are Japanese and wider.
+    void fitDetailColumns()
+    {
+        auto *tree = findChild<QTreeView *>(u"treeView"_s);
+        if (!tree)
+            return;
+        const QFontMetrics metrics(tree->font());
+        const QLocale locale;
+        const auto fit = [tree, &metrics](int column, const QString &sample) {
+            tree->header()->resizeSection(column, metrics.horizontalAdvance(sample) +
+                                                      metrics.averageCharWidth() * 3);
+        };
+        fit(FileDetailsModel::Size, locale.formattedDataSize(999'990'000'000));
+        fit(FileDetailsModel::Type, u"Windows BMP 画像"_s);
+        fit(FileDetailsModel::Modified,
+            locale.toString(QDateTime(QDate(2000, 12, 31), QTime(23, 59)), QLocale::ShortFormat));
+    }
+
+    FileDlg::Kind m_kind;
+    QList<FileDlg::NameFilter> m_filters;
+    QComboBox *m_types = nullptr;
+};
+
 FileDlg::Answer execDialog(QWidget *parent, const FileDlg::Request &request,
                            const QList<FileDlg::NameFilter> &filters)
 {
-    QFileDialog dialog(parent, request.title, request.directory);
-    // Qt's own dialog behaves the same on every desktop: it adds the
-    // extension, asks before replacing a file and refuses missing files.
-    // Only the descriptions show in the file type box, as the filter lists
-    // are written for.
-    QFileDialog::Options options = QFileDialog::DontUseNativeDialog;
-    if (request.kind == FileDlg::Kind::Folder)
-        options |= QFileDialog::ShowDirsOnly;
-    else
-        options |= QFileDialog::HideNameFilterDetails;
-    dialog.setOptions(options);
-
-    switch (request.kind) {
-    case FileDlg::Kind::Open:
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        break;
-    case FileDlg::Kind::Save:
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        break;
-    case FileDlg::Kind::Folder:
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::Directory);
-        break;
-    }
-
-    // The file type box, found by the name Qt gives it: it shows the filter
-    // descriptions and tells which one the user picked.
-    auto *types = dialog.findChild<QComboBox *>(u"fileTypeCombo"_s);
-    if (!request.nameFilters.isEmpty()) {
-        // Setting the list selects and applies its first entry, the one the
-        // dialog opens with.
-        dialog.setNameFilters(request.nameFilters);
-        // Qt shows the descriptions with their blanks trimmed away; they are
-        // shown as written instead. The entries keep their order, so the
-        // position in the box is the position in the list.
-        for (int i = 0; types && i < types->count() && i < request.descriptions.size(); ++i)
-            types->setItemText(i, request.descriptions.at(i));
-    }
-
-    // Qt names the selected filter by the text shown, which two entries may
-    // share; the position tells them apart.
-    const auto selectedIndex = [&dialog, &request, types] {
-        if (types && types->count() == request.nameFilters.size())
-            return types->currentIndex();
-        return int(request.nameFilters.indexOf(dialog.selectedNameFilter()));
-    };
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (request.kind == FileDlg::Kind::Save) {
-        // The extension follows the file type the user picks.
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, &filters, selectedIndex] {
-                             const int i = selectedIndex();
-                             dialog.setDefaultSuffix(i >= 0 ? filters.at(i).suffix : QString());
-                         });
-    }
-
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(QDir(request.directory).filePath(request.fileName));
-
-    FileDlg::Answer answer;
-    answer.accepted = dialog.exec() == QDialog::Accepted;
-    if (answer.accepted) {
-        answer.path = dialog.selectedFiles().value(0);
-        answer.selectedFilter = selectedIndex();
-    }
-    return answer;
+    // Outlives the dialog, whose file list asks it until the end.
+    FileKindIcons icons;
+    FileDialog dialog(parent, request, filters, &icons);
+    dialog.exec();
+    return dialog.answer();
 }
 
 } // namespace
@@ -204,20 +303,10 @@ QString FileDlg::showFileDialog(Kind kind, QWidget *parent, const QString &filte
         request.fileName = m_filename;
     }
 
-    QString path;
-    if (handler()) {
-        const Answer answer = handler()(request);
-        if (answer.accepted && !answer.path.isEmpty()) {
-            path = QDir(request.directory).absoluteFilePath(answer.path);
-            if (kind == Kind::Save && answer.selectedFilter >= 0 &&
-                answer.selectedFilter < filters.size())
-                path = withDefaultSuffix(path, filters.at(answer.selectedFilter).suffix);
-        }
-    } else {
-        const Answer answer = execDialog(parent, request, filters);
-        if (answer.accepted)
-            path = answer.path;
-    }
+    const Answer answer = handler() ? handler()(request) : execDialog(parent, request, filters);
+    const QString path = answer.accepted && !answer.path.isEmpty()
+                             ? answeredPath(kind, request.directory, filters, answer)
+                             : QString();
 
     if (path.isEmpty()) {
         m_cancel = true;
@@ -257,6 +346,5 @@ QString FileDlg::ShowDir(QWidget *lngHWnd, const QString &strDefDir, int Flag)
         m_cancel = true;
         return {};
     }
-    return FileDlgMod::AddBackslash(
-        QDir::cleanPath(QDir(request.directory).absoluteFilePath(answer.path)));
+    return FileDlgMod::AddBackslash(answeredPath(Kind::Folder, request.directory, {}, answer));
 }

@@ -47,13 +47,15 @@ public:
         QString directory;        // the folder the dialog shows first
         QString fileName;         // the name box's text (the selected folder's name)
         bool mustExist = false;   // only existing files can be chosen
-        QString defaultSuffix;    // given to a name typed without an extension
+        QString defaultSuffix;    // given to a name typed without an extension under
+                                  // the filter the dialog opens with
     };
 
-    // What the user did. For a save, selectedFilter is the filter selected when
-    // the user accepted, and the dialog gives path that filter's extension
-    // when it has none, as the real dialog does. A relative path is taken in
-    // the request's directory.
+    // What the user did: the path typed or picked and the filter selected when
+    // the user accepted. The real dialog answers the same way as a scripted
+    // user, and both answers become the chosen path by one rule: a relative
+    // path is taken in the request's directory, and for a save a name without
+    // an extension gets the selected filter's extension.
     struct Answer
     {
         bool accepted = false;

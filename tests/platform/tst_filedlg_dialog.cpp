@@ -13,11 +13,22 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
+#include <QTreeView>
+
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include <functional>
 
@@ -27,6 +38,9 @@ namespace {
 
 const QString kFaceFilter = u"顔データ|*.kgm|すべてのファイル |*.*|"_s;
 const QString kPictureFilter = u"ビットマップ|*.bmp|PNG|*.png|JPEG|*.jpg|すべてのファイル |*.*|"_s;
+const QString kAllFilesFilter = u"すべてのファイル |*.*|"_s;
+// A folder lists at once; the time CTest gives the whole run is far longer.
+constexpr int kListingDeadline = 5000;
 
 QLineEdit *nameBox(QFileDialog *dialog)
 {
@@ -66,9 +80,10 @@ void closeIfOpen(QFileDialog *dialog)
         dialog->reject();
 }
 
-// The names the file list offers for choosing, once awaited has appeared in
-// it; the list fills in the background.
-QStringList listedWhenLoaded(QFileDialog *dialog, const QString &awaited)
+// The names the file list offers for choosing, once all of awaited have
+// appeared in it; the list fills in the background. Nothing when they do not
+// appear at once.
+QStringList listedWhenLoaded(QFileDialog *dialog, const QStringList &awaited)
 {
     const auto *view = dialog->findChild<QListView *>(u"listView"_s);
     if (!view)
@@ -84,7 +99,12 @@ QStringList listedWhenLoaded(QFileDialog *dialog, const QString &awaited)
         names.sort();
         return names;
     };
-    if (!QTest::qWaitFor([&] { return listed().contains(awaited); }, 5000))
+    const auto loaded = [&] {
+        const QStringList names = listed();
+        return std::all_of(awaited.begin(), awaited.end(),
+                           [&names](const QString &name) { return names.contains(name); });
+    };
+    if (!QTest::qWaitFor(loaded, kListingDeadline))
         return {};
     return listed();
 }
@@ -97,10 +117,126 @@ QStringList itemTexts(const QComboBox *box)
     return texts;
 }
 
-bool touch(const QString &path)
+bool touch(const QString &path, qint64 size = 2)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write("4\n") == 2;
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, '4')) == size;
+}
+
+bool setModified(const QString &path, const QDateTime &time)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, {time_t(time.toSecsSinceEpoch()), 0}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+// The entries of a folder that anything opened while this lived, told by
+// the kernel (inotify), whoever opened them.
+class OpenedEntries
+{
+public:
+    explicit OpenedEntries(const QString &folder) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        m_watching = m_fd >= 0 &&
+                     ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN) >= 0;
+    }
+    ~OpenedEntries()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    OpenedEntries(const OpenedEntries &) = delete;
+    OpenedEntries &operator=(const OpenedEntries &) = delete;
+
+    bool isWatching() const { return m_watching; }
+
+    // The names opened so far; the folder's own opening is not one of them.
+    QStringList names() const
+    {
+        QStringList names;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t length;
+        while ((length = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < length;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if (event->len > 0)
+                    names.append(QFile::decodeName(event->name));
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        names.removeDuplicates();
+        return names;
+    }
+
+private:
+    int m_fd;
+    bool m_watching = false;
+};
+
+// A writer for a FIFO that nobody writes to, from the deadline on: whoever
+// opened it to read, and would wait for good, gets the end of the file and
+// goes on, so a test fails instead of hanging.
+class FifoRelease
+{
+public:
+    FifoRelease(const QString &fifo, std::chrono::milliseconds deadline)
+        : m_thread([this, path = QFile::encodeName(fifo), deadline] { run(path, deadline); })
+    {
+    }
+    ~FifoRelease()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    FifoRelease(const FifoRelease &) = delete;
+    FifoRelease &operator=(const FifoRelease &) = delete;
+
+    // Whether someone had the FIFO open to read.
+    bool released() const { return m_released; }
+
+private:
+    void run(const QByteArray &path, std::chrono::milliseconds deadline)
+    {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait_for(lock, deadline, [this] { return m_done; });
+        while (!m_done) {
+            // Opening the write end without waiting works only while a
+            // reader has the FIFO open, and lets that reader go on.
+            const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                m_released = true;
+                ::close(fd);
+            }
+            m_wake.wait_for(lock, std::chrono::milliseconds(20), [this] { return m_done; });
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::atomic<bool> m_released = false;
+    std::thread m_thread; // last: starts once the rest is ready
+};
+
+// The texts of the detail view's row for name: size, type and date.
+QStringList detailsOf(QFileDialog *dialog, const QString &name)
+{
+    const auto *view = dialog->findChild<QTreeView *>(u"treeView"_s);
+    if (!view)
+        return {};
+    const QAbstractItemModel *model = view->model();
+    for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
+        if (model->index(row, 0, view->rootIndex()).data().toString() != name)
+            continue;
+        QStringList texts;
+        for (int column = 1; column < model->columnCount(view->rootIndex()); ++column)
+            texts.append(model->index(row, column, view->rootIndex()).data().toString());
+        return texts;
+    }
+    return {};
 }
 
 } // namespace
@@ -144,7 +280,7 @@ private Q_SLOTS:
         QFileDialog::FileMode seenMode = QFileDialog::Directory;
         QFileDialog::AcceptMode seenAcceptMode = QFileDialog::AcceptOpen;
         bool native = true, confirmsOverwrite = false;
-        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
             seenFilters = dialog->nameFilters();
             seenShown = itemTexts(typeBox(dialog));
             seenIndex = typeBox(dialog) ? typeBox(dialog)->currentIndex() : -1;
@@ -163,6 +299,7 @@ private Q_SLOTS:
         dlg.setFilename(u"before.kgm"_s);
         const QString result = save ? dlg.ShowSave(nullptr, filter, m_dir.path())
                                     : dlg.ShowOpen(nullptr, filter, m_dir.path());
+        QVERIFY(watch.fired());
         QCOMPARE(result, QString());
         QCOMPARE(dlg.Cancel(), true);
         QCOMPARE(dlg.Filename(), u"before.kgm"_s);
@@ -200,7 +337,7 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(int, downs);
         QFETCH(QString, typed);
-        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
             QComboBox *types = typeBox(dialog);
             if (types) {
                 // Down then up again: the extension must follow back.
@@ -216,6 +353,7 @@ private Q_SLOTS:
         FileDlg dlg;
         const QString chosen = dlg.ShowSave(nullptr, filter, m_dir.path());
         QFETCH(QString, result);
+        QVERIFY(watch.fired());
         QCOMPARE(chosen, m_dir.filePath(result));
         QCOMPARE(dlg.Filename(), m_dir.filePath(result));
         QCOMPARE(dlg.Cancel(), false);
@@ -228,17 +366,98 @@ private Q_SLOTS:
         QVERIFY(touch(folder + u"/face.kgm"_s));
         QVERIFY(touch(folder + u"/plain"_s));
         QStringList faceListed, allListed;
-        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
-            faceListed = listedWhenLoaded(dialog, u"face.kgm"_s);
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            faceListed = listedWhenLoaded(dialog, {u"face.kgm"_s});
             if (QComboBox *types = typeBox(dialog))
                 QTest::keyClick(types, Qt::Key_Down);
-            allListed = listedWhenLoaded(dialog, u"plain"_s);
+            allListed = listedWhenLoaded(dialog, {u"plain"_s});
             dialog->reject();
         });
         FileDlg dlg;
         dlg.ShowOpen(nullptr, kFaceFilter, folder);
+        QVERIFY(watch.fired());
         QCOMPARE(faceListed, QStringList{u"face.kgm"_s});
         QCOMPARE(allListed, (QStringList{u"face.kgm"_s, u"plain"_s}));
+    }
+
+    // Listing a folder looks at no file's content: Qt's own dialog guessed
+    // types by reading files, and a FIFO or /proc/kmsg blocked it for good.
+    void specialFilesAreListedAtOnceAndNeverOpened()
+    {
+        const QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        // Without an extension only its content could tell this file's type.
+        QStringList names{u"face"_s, u"pipe"_s};
+        QVERIFY(touch(folder.filePath(u"face"_s)));
+        const QString pipe = folder.filePath(u"pipe"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        // A device node needs root; the rest of the test runs without one.
+        struct stat null;
+        if (::stat("/dev/null", &null) == 0 &&
+            ::mknod(QFile::encodeName(folder.filePath(u"device"_s)).constData(), S_IFCHR | 0600,
+                    null.st_rdev) == 0)
+            names.append(u"device"_s);
+        names.sort();
+
+        const OpenedEntries opened(folder.path());
+        QVERIFY(opened.isWatching());
+        const FifoRelease release(pipe, std::chrono::milliseconds(kListingDeadline));
+        QStringList listed;
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            listed = listedWhenLoaded(dialog, names);
+            // The name box offers the names too.
+            QTest::keyClicks(nameBox(dialog), u"p"_s);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            closeIfOpen(dialog);
+        });
+        FileDlg dlg;
+        QCOMPARE(dlg.ShowSave(nullptr, kAllFilesFilter, folder.path()), QString());
+        QVERIFY(watch.fired());
+        QCOMPARE(dlg.Cancel(), true);
+        QCOMPARE(listed, names);
+        QCOMPARE(opened.names(), QStringList());
+        QVERIFY(!release.released());
+    }
+
+    // Sizes, types and dates speak the program's language, not the
+    // desktop's: the test runs under LC_ALL=C.UTF-8.
+    void theDetailsSpeakJapanese_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size"); // -1: a folder
+        QTest::addColumn<QStringList>("details");
+        const QString date = u"2001/02/03 4:05"_s;
+        QTest::newRow("face file")
+            << u"face.kgm"_s << 80 << QStringList{u"80 バイト"_s, u"KGM ファイル"_s, date};
+        QTest::newRow("no extension")
+            << u"notes"_s << 2 << QStringList{u"2 バイト"_s, u"ファイル"_s, date};
+        QTest::newRow("picture") << u"pic.png"_s << 5000
+                                 << QStringList{u"4.88 KiB"_s, u"PNG 画像"_s, date};
+        QTest::newRow("folder") << u"sub"_s << -1 << QStringList{QString(), u"フォルダー"_s, date};
+    }
+    void theDetailsSpeakJapanese()
+    {
+        if (QLocale::system().language() == QLocale::Japanese)
+            QSKIP("The desktop speaks Japanese itself");
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        const QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(name);
+        QVERIFY(size < 0 ? QDir().mkdir(path) : touch(path, size));
+        QVERIFY(setModified(path, QDateTime(QDate(2001, 2, 3), QTime(4, 5))));
+
+        QStringList details;
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            dialog->setViewMode(QFileDialog::Detail);
+            if (!listedWhenLoaded(dialog, {name}).isEmpty())
+                details = detailsOf(dialog, name);
+            dialog->reject();
+        });
+        FileDlg dlg;
+        dlg.ShowOpen(nullptr, kAllFilesFilter, folder.path());
+        QVERIFY(watch.fired());
+        QTEST(details, "details");
     }
 
     void replacingAFileIsAskedFirst_data()
@@ -253,19 +472,22 @@ private Q_SLOTS:
         const QString existing = m_dir.filePath(u"kept.kgm"_s);
         QVERIFY(touch(existing));
         QString question;
-        bool stillOpen = false;
-        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
-            whenOpen<QMessageBox>([&](QMessageBox *box) {
+        bool asked = false, stillOpen = false;
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+            const auto questionWatch = whenOpen<QMessageBox>([&](QMessageBox *box) {
                 question = box->text();
                 box->button(answer)->click();
             });
             // Typed without its extension: the question is about kept.kgm.
             typeAndAccept(dialog, u"kept"_s);
+            asked = questionWatch.fired();
             stillOpen = dialog->isVisible();
             closeIfOpen(dialog);
         });
         FileDlg dlg;
         const QString chosen = dlg.ShowSave(nullptr, kFaceFilter, m_dir.path());
+        QVERIFY(watch.fired());
+        QVERIFY(asked);
         QVERIFY2(question.contains(u"kept.kgm"_s), qPrintable(question));
         QVERIFY2(!question.contains(u"already exists"_s), qPrintable(question));
         if (answer == QMessageBox::Yes) {
@@ -292,25 +514,23 @@ private Q_SLOTS:
         const QString existing = m_dir.filePath(u"there.kgm"_s);
         QVERIFY(touch(existing));
         bool buttonEnabled = false, stillOpen = false, warned = false;
-        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
             nameBox(dialog)->setText(u"missing.kgm"_s);
             buttonEnabled = acceptButton(dialog) && acceptButton(dialog)->isEnabled();
-            const QPointer<QTimer> warning = whenOpen<QMessageBox>([&](QMessageBox *box) {
-                warned = true;
-                box->accept();
-            });
+            const auto warning = whenOpen<QMessageBox>([](QMessageBox *box) { box->accept(); });
             // Made to accept all the same, the dialog refuses the name and
             // says so.
             static_cast<QDialog *>(dialog)->accept();
+            warned = warning.fired();
             stillOpen = dialog->isVisible();
             if (stillOpen)
                 typeAndAccept(dialog, u"there.kgm"_s);
             closeIfOpen(dialog);
-            delete warning.data();
         });
         FileDlg dlg;
         dlg.setFlags(flags);
         const QString chosen = dlg.ShowOpen(nullptr, kFaceFilter, m_dir.path());
+        QVERIFY(watch.fired());
         QCOMPARE(buttonEnabled, !refused);
         QCOMPARE(stillOpen, refused);
         QCOMPARE(warned, refused);
@@ -334,24 +554,22 @@ private Q_SLOTS:
         QVERIFY(touch(file));
         QString shownFolder, shownName;
         bool asked = false;
-        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
             shownFolder = dialog->directory().absolutePath();
             shownName = nameBox(dialog)->text();
             // Saving over the file asks first, long name or not.
-            if (save) {
-                whenOpen<QMessageBox>([&](QMessageBox *box) {
-                    asked = true;
-                    box->button(QMessageBox::Yes)->click();
-                });
-            }
+            const auto question = whenOpen<QMessageBox>(
+                [](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
             if (QPushButton *button = acceptButton(dialog))
                 button->click();
+            asked = question.fired();
             closeIfOpen(dialog);
         });
         FileDlg dlg;
         dlg.setFilename(file);
         const QString chosen =
             save ? dlg.ShowSave(nullptr, kFaceFilter) : dlg.ShowOpen(nullptr, kFaceFilter);
+        QVERIFY(watch.fired());
         QCOMPARE(shownFolder, folder);
         QCOMPARE(shownName, u"long.kgm"_s);
         QCOMPARE(asked, save);
@@ -373,7 +591,7 @@ private Q_SLOTS:
         QString title, shownFolder, shownName;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
         bool dirsOnly = false;
-        whenOpen<QFileDialog>([&](QFileDialog *dialog) {
+        const auto watch = whenOpen<QFileDialog>([&](QFileDialog *dialog) {
             title = dialog->windowTitle();
             mode = dialog->fileMode();
             dirsOnly = dialog->testOption(QFileDialog::ShowDirsOnly);
@@ -386,6 +604,7 @@ private Q_SLOTS:
         FileDlg dlg;
         dlg.setFilename(u"face.kgm"_s);
         const QString chosen = dlg.ShowDir(nullptr, folder);
+        QVERIFY(watch.fired());
         QCOMPARE(title, u"フォルダを選択してください。"_s);
         QCOMPARE(mode, QFileDialog::Directory);
         QVERIFY(dirsOnly);

@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -39,7 +38,7 @@ private Q_SLOTS:
         QString seenText, seenTitle, yesText;
         QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
         QAbstractButton *seenDefault = nullptr, *yes = nullptr;
-        whenOpen<QMessageBox>([&](QMessageBox *box) {
+        const auto watch = whenOpen<QMessageBox>([&](QMessageBox *box) {
             seenText = box->text();
             seenTitle = box->windowTitle();
             seenIcon = box->icon();
@@ -51,6 +50,7 @@ private Q_SLOTS:
         const MsgBox::Answer answer =
             MsgBox::show(nullptr, {prompt, MsgBox::Buttons::YesNoCancel, MsgBox::Icon::Question,
                                    u"かおぐみの終了"_s, MsgBox::Answer::Yes});
+        QVERIFY(watch.fired());
         QTEST(answer, "answer");
         // The lone CR reaches the dialog as it stands.
         QCOMPARE(seenText, prompt);
@@ -66,7 +66,7 @@ private Q_SLOTS:
     {
         QString seenTitle;
         int buttons = 0;
-        whenOpen<QMessageBox>([&](QMessageBox *box) {
+        const auto watch = whenOpen<QMessageBox>([&](QMessageBox *box) {
             seenTitle = box->windowTitle();
             buttons = int(box->buttons().size());
             box->button(QMessageBox::Ok)->click();
@@ -75,6 +75,7 @@ private Q_SLOTS:
                      nullptr,
                      {u"x"_s, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok}),
                  MsgBox::Answer::Ok);
+        QVERIFY(watch.fired());
         QCOMPARE(seenTitle, u"かおぐみ"_s);
         QCOMPARE(buttons, 1);
     }
@@ -90,7 +91,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, accept);
         QString seenDefault, seenLabel, seenTitle;
-        whenOpen<QInputDialog>([&](QInputDialog *dialog) {
+        const auto watch = whenOpen<QInputDialog>([&](QInputDialog *dialog) {
             seenDefault = dialog->textValue();
             seenLabel = dialog->labelText();
             seenTitle = dialog->windowTitle();
@@ -98,6 +99,7 @@ private Q_SLOTS:
             accept ? dialog->accept() : dialog->reject();
         });
         const QString text = InputBox::show(nullptr, {u"どうぞ"_s, {}, u"0004"_s});
+        QVERIFY(watch.fired());
         QTEST(text, "result");
         QCOMPARE(seenDefault, u"0004"_s);
         QCOMPARE(seenLabel, u"どうぞ"_s);
