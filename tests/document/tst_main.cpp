@@ -4,6 +4,7 @@
 #include "document/PictureBox.h"
 #include "platform/MsgBox.h"
 
+#include <QBuffer>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -277,7 +278,7 @@ private Q_SLOTS:
                  QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n\"03\",\"07\",\"12\",\"01\",\"\"\r\n"));
     }
 
-    void refusesAFaceFileWithTooFewFields_data()
+    void refusesWhatIsNotAFaceFile_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("four fields a line")
@@ -285,8 +286,16 @@ private Q_SLOTS:
                     u"\"03\",\"07\",\"12\",\"01\"\r\n"_s);
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("one line") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"\"\r\n");
+        // A picture renamed to .kgm: enough fields, but full of control bytes.
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage picture(8, 8, QImage::Format_ARGB32);
+        picture.fill(Qt::red);
+        picture.save(&buffer, "PNG");
+        QTest::newRow("a picture") << png;
     }
-    void refusesAFaceFileWithTooFewFields()
+    void refusesWhatIsNotAFaceFile()
     {
         QFETCH(QByteArray, bytes);
         SandboxAppDir app;
