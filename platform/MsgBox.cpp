@@ -62,6 +62,21 @@ QMessageBox::StandardButtons toQt(Buttons buttons)
     return QMessageBox::Ok;
 }
 
+// A message shown before its owner window (a face file named on the command
+// line that cannot be read) stands where that window is about to appear. Qt
+// would centre it there too, but guesses frames that no shown window tells it
+// yet. Both positions are of the frames' corners, so the title bars cancel out.
+void placeOverHiddenOwner(QMessageBox &box, QWidget *parent)
+{
+    QWidget *owner = parent ? parent->window() : nullptr;
+    if (!owner || owner->isVisible() || !owner->testAttribute(Qt::WA_Moved))
+        return;
+    box.adjustSize();
+    const QRect area = owner->geometry();
+    box.move(area.topLeft() +
+             QPoint((area.width() - box.width()) / 2, (area.height() - box.height()) / 2));
+}
+
 } // namespace
 
 QString applicationTitle()
@@ -84,6 +99,7 @@ Answer show(QWidget *parent, const Request &request)
                     toQt(request.buttons), parent);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(toQt(request.defaultAnswer));
+    placeOverHiddenOwner(box, parent);
     switch (box.exec()) {
     case QMessageBox::Ok:
         return Answer::Ok;

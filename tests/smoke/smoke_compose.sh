@@ -13,45 +13,43 @@ unset QT_QPA_PLATFORM
 "$program" "$work/face.kgm" &
 APP_PID=$!
 main=$(wait_window 'かおぐみ')
-sleep 1
+pickers=()
+for category in 髪 目 顔 口; do pickers+=("$(wait_window "$category")"); done
 
-geometry() { xdotool getwindowgeometry --shell "$1" | tr '\n' ' '; }
-eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/M/')"
-expected_left=$(( MX + MWIDTH ))
-expected_top=$MY
-for category in 髪 目 顔 口; do
-  id=$(wait_window "$category")
-  eval "$(xdotool getwindowgeometry --shell "$id" | sed 's/^/P/')"
-  [ "$PX" -eq "$expected_left" ] || fail "$category picker at x $PX, not $expected_left ($(geometry "$id"))"
-  [ "$PY" -eq "$expected_top" ] || fail "$category picker at y $PY, not $expected_top ($(geometry "$id"))"
-  expected_top=$(( PY + PHEIGHT ))
-done
+# The column stands beside the main window, each picker under the one before.
+column=
+in_column() {
+  local MX MY MWIDTH MHEIGHT PX PY PWIDTH PHEIGHT SCREEN WINDOW id left top
+  eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/M/')"
+  left=$((MX + MWIDTH)) top=$MY column="main at $MX,$MY ${MWIDTH}x$MHEIGHT;"
+  for id in "${pickers[@]}"; do
+    eval "$(xdotool getwindowgeometry --shell "$id" | sed 's/^/P/')"
+    column+=" picker at $PX,$PY ${PWIDTH}x$PHEIGHT;"
+    [ "$PX" -eq "$left" ] && [ "$PY" -eq "$top" ] || return 1
+    top=$((PY + PHEIGHT))
+  done
+}
+poll in_column || fail "the pickers stand out of their column: $column"
 
 # Edit menu, バーコード(&V): the prompt comes up with the current code.
-xdotool windowfocus --sync "$main"
-xdotool key --clearmodifiers alt+e
-sleep 0.3
-xdotool key v
-prompt=$(wait_window 'かおぐみ' >/dev/null; xdotool search --onlyvisible --name '^かおぐみ$' | grep -vx "$main" | head -n 1) || true
-[ -n "$prompt" ] || fail "the face code prompt did not open"
+menu_command "$main" alt+e v
+prompt=$(wait_window 'かおぐみ' "$main")
 xdotool windowfocus --sync "$prompt"
 xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 20 '403120705'
 xdotool key Return
-sleep 0.5
+wait_gone "$prompt" "the face code prompt"
 
 xdotool windowfocus --sync "$main"
 xdotool key --clearmodifiers ctrl+s
-for _ in $(seq 50); do [ -s "$work/face.kgm" ] && break; sleep 0.1; done
-[ -s "$work/face.kgm" ] || fail "Ctrl+S wrote no face file"
+poll test -s "$work/face.kgm" || fail "Ctrl+S wrote no face file"
 expected=$(printf '"顔\\f03.png","髪\\h07.png","目\\e12.png","口\\m05.png",""\r\n"03","07","12","05",""\r\n' | iconv -f UTF-8 -t CP932 | od -An -tx1)
 actual=$(od -An -tx1 < "$work/face.kgm")
 [ "$actual" = "$expected" ] || fail "face file holds $(cat -A "$work/face.kgm")"
 
 # The composite is not white where the face lies.
-import -window "$main" "$work/main.png"
-colour=$(convert "$work/main.png" -crop 1x1+120+150 -format '%[hex:p{0,0}]' info:)
-case "$colour" in FFFFFF*) fail "the composite is still white" ;; esac
+colour=$(pixel "$main" 120 150)
+[ "$colour" != FFFFFF ] || fail "the composite is still white"
 
 exit_through_menu "$main"
 echo "smoke_compose: passed"
