@@ -1,7 +1,8 @@
 # The two commands a new user needs:
 #   make run    install what is missing, build, and start the program
 #   make test   install what is missing, build, and run every test headless
-# Further targets: make asan (the tests in an ASan + UBSan build), make bench.
+# Further targets: make asan (the tests in an ASan + UBSan build, leaks
+# checked), make bench.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -12,15 +13,32 @@ CMAKE_ARGS += -DKAOGUMI_WERROR=ON
 endif
 JOBS ?= $(shell nproc)
 
+# Leaks are checked; the suppressions name only the system's libraries.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1
+
 .PHONY: run test asan bench deps build clean
 
 deps:
 	@scripts/install-deps
 
-$(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+# configure FOLDER ARGS: runs cmake for FOLDER unless it was configured with
+# exactly these arguments, which it keeps in FOLDER/configure-args. Other
+# arguments start from a fresh cache, so that an option left out is dropped
+# too, not kept from the last time.
+define configure
+	@args='-S . -B $(1) -G Ninja $(2)'; \
+	if [ -f $(1)/build.ninja ] && [ "$$(cat $(1)/configure-args 2>/dev/null)" = "$$args" ]; then \
+		exit 0; \
+	fi; \
+	rm -f $(1)/configure-args $(1)/CMakeCache.txt; \
+	echo "cmake $$args"; \
+	cmake $$args && echo "$$args" > $(1)/configure-args
+endef
 
-build: deps $(BUILD)/build.ninja
+build: deps
+	$(call configure,$(BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS))
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -30,13 +48,12 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 asan: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAOGUMI_SANITIZE=ON $(CMAKE_ARGS)
+	$(call configure,$(ASAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DKAOGUMI_SANITIZE=ON $(CMAKE_ARGS))
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAOGUMI_BENCH=ON $(CMAKE_ARGS)
+	$(call configure,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=Release -DKAOGUMI_BENCH=ON $(CMAKE_ARGS))
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $$(find $(BENCH_BUILD)/bench -maxdepth 1 -type f -executable -name 'bench_*' | sort); do \
 		QT_QPA_PLATFORM=offscreen "$$b" --benchmark_repetitions=5 \
