@@ -89,4 +89,12 @@ void paint(QPainter &painter, const Layers &layers)
     painter.restore();
 }
 
+QImage picture(const Layers &layers)
+{
+    QImage image(SurfaceWidth, SurfaceHeight, QImage::Format_RGB32);
+    QPainter painter(&image);
+    paint(painter, layers);
+    return image;
+}
+
 } // namespace Composite

@@ -49,4 +49,8 @@ Layers loadLayers(const QString &appDir, const FaceParts &partFiles);
 // resolution the painter's device has.
 void paint(QPainter &painter, const Layers &layers);
 
+// The face as a picture of its own, 249 × 265 pixels (QImage::Format_RGB32),
+// painted by paint().
+QImage picture(const Layers &layers);
+
 } // namespace Composite

@@ -4,6 +4,7 @@
 #include "document/FaceFileMessages.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileDlg.h"
+#include "platform/FileMessages.h"
 #include "platform/MsgBox.h"
 
 #include <QDir>
@@ -65,7 +66,7 @@ void FaceSession::LoadFace(const QString &fileName)
     if (info.isDir()) {
         reason = u"フォルダです。"_s;
     } else if (!info.isFile()) {
-        reason = u"通常のファイルではありません。"_s;
+        reason = FileMessages::notRegularFile();
     } else if (!file.open(QIODevice::ReadOnly)) {
         reason = file.errorString();
     } else {
@@ -106,10 +107,8 @@ bool FaceSession::writeFace(const QString &fileName)
         reason = FaceFile::writeRefusalMessage(face.reason);
     } else {
         const AtomicFile::Result written = AtomicFile::write(fileName, face.bytes);
-        if (written.error == AtomicFile::Result::Error::NotRegularFile)
-            reason = u"通常のファイルではありません。"_s;
-        else if (!written.ok())
-            reason = written.reason;
+        if (!written.ok())
+            reason = FileMessages::reason(written);
     }
     if (!reason.isEmpty()) {
         showError(u"「%1」に保存できませんでした。\r%2"_s.arg(nativeName(fileName), reason));
