@@ -1,0 +1,138 @@
+// Writing the face as a picture file: each encoder on a typical composite of
+// the bundled parts library, and Qt's default PNG writer beside ours as the
+// reference. Files go to a folder in memory (/dev/shm where there is one), so
+// the figures are the encoders' and not the disk's; "bytes" is the file's size.
+#include "document/Composite.h"
+#include "document/FaceFile.h"
+#include "output/PictureEncoders.h"
+#include "tools/partsgen/PartsLibrary.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Part 5 of every category: a face of about 1,500 colours, as the library's
+// faces are (its smooth edges give more than a GIF's 256).
+constexpr int PartIndex = 5;
+
+struct Face
+{
+    QImage picture;
+    PictureEncoders::Memo memo;
+};
+
+const Face &face()
+{
+    static const Face made = [] {
+        const QList<PartsLibrary::Category> &categories = PartsLibrary::categories();
+        const Composite::Layers layers{categories[0].draw(PartIndex), categories[1].draw(PartIndex),
+                                       categories[2].draw(PartIndex),
+                                       categories[3].draw(PartIndex)};
+        FaceParts files, codes;
+        files.Outline = PartsLibrary::entry(categories[0], PartIndex);
+        files.Eyes = PartsLibrary::entry(categories[1], PartIndex);
+        files.Hair = PartsLibrary::entry(categories[2], PartIndex);
+        files.Mouth = PartsLibrary::entry(categories[3], PartIndex);
+        codes = {u"05"_s, u"05"_s, u"05"_s, u"05"_s};
+        return Face{Composite::picture(layers),
+                    {FaceFile::write(files, codes).bytes, u"405050505"_s}};
+    }();
+    return made;
+}
+
+QString memoryFolder()
+{
+    return QFileInfo(u"/dev/shm"_s).isWritable() ? u"/dev/shm"_s : QDir::tempPath();
+}
+
+template <typename Save> void run(benchmark::State &state, const char *extension, Save save)
+{
+    const Face &f = face();
+    const auto *pixels = reinterpret_cast<const quint32 *>(f.picture.constBits());
+    QTemporaryDir dir(memoryFolder() + u"/kaogumi-bench-XXXXXX"_s);
+    const QString path = dir.filePath(u"face."_s + QLatin1StringView(extension));
+    for (auto _ : state) {
+        const AtomicFile::Result result =
+            save(pixels, f.picture.width(), f.picture.height(), path, f.memo);
+        if (!result.ok()) {
+            state.SkipWithError(result.reason.toUtf8().constData());
+            return;
+        }
+    }
+    state.counters["bytes"] = double(QFileInfo(path).size());
+}
+
+void BM_SaveBMP(benchmark::State &state)
+{
+    run(state, "bmp", [](const quint32 *p, int w, int h, const QString &path, const auto &) {
+        return PictureEncoders::SaveBMP(p, w, h, path);
+    });
+}
+BENCHMARK(BM_SaveBMP)->Unit(benchmark::kMicrosecond);
+
+void BM_DCSavetoPNG(benchmark::State &state)
+{
+    run(state, "png", [](const quint32 *p, int w, int h, const QString &path, const auto &memo) {
+        return PictureEncoders::DCSavetoPNG(p, w, h, path, 0, memo);
+    });
+}
+BENCHMARK(BM_DCSavetoPNG)->Unit(benchmark::kMicrosecond);
+
+// Qt's PNG writer with its defaults, into memory: the reference our PNG is
+// measured against.
+void BM_QtDefaultPNG(benchmark::State &state)
+{
+    const QImage &picture = face().picture;
+    QByteArray bytes;
+    for (auto _ : state) {
+        bytes.clear();
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+    }
+    state.counters["bytes"] = double(bytes.size());
+}
+BENCHMARK(BM_QtDefaultPNG)->Unit(benchmark::kMicrosecond);
+
+void BM_DCSavetoJPEG_q90(benchmark::State &state)
+{
+    run(state, "jpg", [](const quint32 *p, int w, int h, const QString &path, const auto &memo) {
+        return PictureEncoders::DCSavetoJPEG(p, w, h, path, 90, 0, memo);
+    });
+}
+BENCHMARK(BM_DCSavetoJPEG_q90)->Unit(benchmark::kMicrosecond);
+
+// The atomic write alone, of a file the size of our PNG: the part of each
+// figure above that is the file system's, not the encoder's.
+void BM_AtomicFileWriteOnly(benchmark::State &state)
+{
+    QTemporaryDir dir(memoryFolder() + u"/kaogumi-bench-XXXXXX"_s);
+    const QString path = dir.filePath(u"face.png"_s);
+    const QByteArray bytes(12 * 1024, 'x');
+    for (auto _ : state) {
+        if (!AtomicFile::write(path, bytes).ok()) {
+            state.SkipWithError("the write failed");
+            return;
+        }
+    }
+    state.counters["bytes"] = double(bytes.size());
+}
+BENCHMARK(BM_AtomicFileWriteOnly)->Unit(benchmark::kMicrosecond);
+
+void BM_SaveGIF(benchmark::State &state)
+{
+    run(state, "gif", [](const quint32 *p, int w, int h, const QString &path, const auto &memo) {
+        return PictureEncoders::SaveGIF(p, w, h, path, memo);
+    });
+}
+BENCHMARK(BM_SaveGIF)->Unit(benchmark::kMicrosecond);
+
+} // namespace

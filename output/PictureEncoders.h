@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/AtomicFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The picture files the face is exported to, written from the composite's
+// pixels without any window. Each function encodes the whole file in memory
+// first and then writes it through AtomicFile::write: a failure never leaves
+// a half-written file and never harms a file already there. A failure of the
+// encoder itself (too little memory, a library that refuses the picture) is
+// reported as a System error whose reason says so in plain words.
+//
+// pixels: width × height pixels, rows top to bottom, each pixel 0xffRRGGBB
+// (the bits of QImage::Format_RGB32, which has no row padding). The top byte
+// is not looked at: the pictures have no transparency.
+namespace PictureEncoders {
+
+// What an exported picture remembers of its face: the two face-file lines
+// (exactly the bytes Save writes) and the face code. Empty: nothing to remember.
+struct Memo
+{
+    QByteArray faceFile;
+    QString faceCode;
+
+    bool isEmpty() const { return faceFile.isEmpty() && faceCode.isEmpty(); }
+    friend bool operator==(const Memo &a, const Memo &b)
+    {
+        return a.faceFile == b.faceFile && a.faceCode == b.faceCode;
+    }
+    friend bool operator!=(const Memo &a, const Memo &b) { return !(a == b); }
+};
+
+// The key under which PNG, JPEG and GIF carry the memo: "KaogumiFace".
+//
+// The memo is written as one or two texts, each a key and a value:
+//   KaogumiFace      the face file's bytes in base64 (RFC 4648, with '='
+//                    padding, on one line);
+//   KaogumiFaceCode  the face code as it is shown ("403120701").
+// A part of the memo that is empty is left out; an empty memo writes nothing.
+// The face file is code page 932 or UTF-8, and neither survives every
+// format's text as it is: a PNG tEXt chunk is Latin-1, where code page 932's
+// lead bytes 0x80-0x9f have no meaning; Qt reads JPEG comments as UTF-8; a
+// GIF comment is meant to be 7-bit ASCII. Base64 is plain ASCII, so the
+// bytes come back exactly from all three.
+//
+// Where the texts go:
+//   PNG   one tEXt chunk per text, the key as its keyword (uncompressed: the
+//         texts are a few hundred bytes at most, and every reader sees them);
+//   JPEG  one comment (COM) per text, "key: value", as Qt writes and reads
+//         the texts of QImageWriter::setText and QImageReader::text;
+//   GIF   one comment extension per text, "key: value" in the same form,
+//         before the picture.
+// BMP has no place for a memo.
+extern const char *const MemoKey;
+extern const char *const MemoCodeKey;
+
+// A 24-bit BMP: rows bottom-up, each padded to a multiple of 4 bytes.
+AtomicFile::Result SaveBMP(const quint32 *pixels, int width, int height, const QString &path);
+
+// A GIF89a of one picture. A picture of at most 256 colours keeps them
+// exactly; one of more colours gets the 256 colours that best stand for it
+// (split by median cut, weighted by how many pixels have each colour), and
+// each pixel takes the nearest of them, without dithering.
+AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const QString &path,
+                           const Memo &memo);
+
+// A PNG, 8-bit RGB without row filters, compressed at zlib level 3: the
+// flat colours of a face compress well without filters, and a low level
+// keeps the export quick. option is kept for the caller's sake and changes
+// nothing.
+AtomicFile::Result DCSavetoPNG(const quint32 *pixels, int width, int height, const QString &path,
+                               quint8 option, const Memo &memo);
+
+// A baseline JPEG. quality runs from 1 (smallest file) to 100 (best picture);
+// a quality above 100 is taken as 100 and 0 as 1. reserved is ignored.
+AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, const QString &path,
+                                quint8 quality, qint32 reserved, const Memo &memo);
+
+// The memo a PNG, JPEG or GIF written above carries, whatever the file's
+// name. Nothing for a file that carries none (BMP always), cannot be read, or
+// whose memo is not one of ours.
+std::optional<Memo> readMemo(const QString &path);
+
+} // namespace PictureEncoders
