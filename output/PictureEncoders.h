@@ -69,9 +69,9 @@ AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const Q
                            const Memo &memo);
 
 // A PNG, 8-bit RGB without row filters, compressed at zlib level 3: the
-// flat colours of a face compress well without filters, and a low level
-// keeps the export quick. option is kept for the caller's sake and changes
-// nothing.
+// flat colours of a face compress well without filters, and the low level
+// keeps the export quick. option is the caller's always-0 byte, reserved: it
+// changes nothing.
 AtomicFile::Result DCSavetoPNG(const quint32 *pixels, int width, int height, const QString &path,
                                quint8 option, const Memo &memo);
 
