@@ -376,8 +376,9 @@ AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const Q
     try {
         Indexed picture = toIndexed(pixels, width, height);
 
-        // The colour table's size is a power of two, 2 at least; the rest is black.
-        const int bits = std::max(1, GifBitSize(int(picture.palette.size())));
+        // The colour table's size is a power of two, 2 at least (GifBitSize
+        // gives 1 bit for one colour); the entries past the palette are black.
+        const int bits = GifBitSize(int(picture.palette.size()));
         const std::unique_ptr<ColorMapObject, FreeMap> map(GifMakeMapObject(1 << bits, nullptr));
         if (!map)
             return Support::outOfMemory();
