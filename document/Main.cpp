@@ -4,6 +4,7 @@
 #include "document/FaceCode.h"
 #include "document/FaceSession.h"
 #include "document/PictureBox.h"
+#include "output/PictureExport.h"
 #include "output/PrinterDlg.h"
 #include "platform/FileDlg.h"
 #include "platform/IniFile.h"
@@ -215,7 +216,13 @@ void Main::F_SaveAS_Click()
     m_session->saveAs();
 }
 
-void Main::F_SavePic_Click() {}
+void Main::F_SavePic_Click()
+{
+    PictureExport::F_SavePic(this, *FileDialog, m_appDir, document(), [this] {
+        Render();
+        Picture1->repaint();
+    });
+}
 
 void Main::F_Print_Click() {}
 
