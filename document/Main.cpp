@@ -5,6 +5,7 @@
 #include "document/FaceSession.h"
 #include "document/PictureBox.h"
 #include "output/PictureExport.h"
+#include "output/PrintCommand.h"
 #include "output/PrinterDlg.h"
 #include "platform/FileDlg.h"
 #include "platform/IniFile.h"
@@ -224,7 +225,12 @@ void Main::F_SavePic_Click()
     });
 }
 
-void Main::F_Print_Click() {}
+void Main::F_Print_Click()
+{
+    PrintCommand::F_Print(this, *PrinterDialog, FaceCode::compose(document().PartCodes),
+                          Composite::loadLayers(m_appDir, document().PartFiles),
+                          [this] { repaint(); });
+}
 
 void Main::F_Close_Click()
 {

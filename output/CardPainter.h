@@ -1,0 +1,65 @@
+#pragma once
+
+#include "document/Composite.h"
+
+#include <QList>
+#include <QString>
+
+class QPainter;
+
+// The printed card: the page area of the print command, 3225 × 2100 twips
+// (56.9 × 37.0 mm), carrying the face code line, the composite face and a
+// Code 128 barcode of the face code with the code under it.
+//
+// Layout, in millimetres from the card's top-left corner:
+//   cut marks      2.0 long and 0.2 wide, inside each of the four corners
+//   code line      top 4.76 (270 twips), left edge 0, IPAPGothic 9 pt,
+//                  across the card (cut short with "…" when longer)
+//   barcode column 0 to 32.4: the bars from 9.6 to 25.6, centred with their
+//                  quiet zones of ten modules on each side; the code under
+//                  them, IPAPGothic 8 pt, from 26.2
+//   composite      its right edge at 56.6, its top at 9.2, 23.6 wide and
+//                  25.1 high (the face's own proportions)
+// A module is a whole number of the device's dots, the fewest that make it
+// at least 0.19 mm wide (5 dots at 600 dpi, 3 at 300, 9 at 1200). On a
+// device too coarse for the column (below 96 dpi) the column widens and the
+// face narrows; when even that leaves no room, the card says so instead.
+namespace CardPainter {
+
+constexpr int WidthTwips = 3225;
+constexpr int HeightTwips = 2100;
+constexpr int CodeLineTopTwips = 270;
+
+// Where the code line stands, in the page form's own unit.
+constexpr double twipsToMm(double twips)
+{
+    return twips * 25.4 / 1440.0;
+}
+
+// The narrowest bar a hand scanner reads reliably.
+constexpr double MinimumModuleMm = 0.19;
+// The quiet zone Code 128 asks for on each side, in modules.
+constexpr int QuietZoneModules = 10;
+
+struct Card
+{
+    QString faceCode;
+    Composite::Layers layers;
+};
+
+// The bars of the barcode for code, one entry a module (true for a dark
+// one), without quiet zones; empty when the card carries no barcode for it.
+// Only a code the face code entry takes back into the same face gets one:
+// nine digits, "4" and a two-digit code for each of the four parts. Any
+// other code would make a scanner build a different face.
+QList<bool> barcodeModules(const QString &code);
+
+// Paints the card with its top-left corner at the painter's origin, at its
+// physical size on the painter's device: the painter's coordinates are taken
+// to be the device's dots, and the device's resolution gives their size.
+// White first, so whatever the device showed before is covered. The one
+// painting function of the card: printing, the page form, the tests and the
+// pictures made of a card all use it.
+void paint(QPainter &painter, const Card &card);
+
+} // namespace CardPainter

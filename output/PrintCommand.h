@@ -1,0 +1,25 @@
+#pragma once
+
+#include "document/Composite.h"
+
+#include <QString>
+
+#include <functional>
+
+class PrinterDlg;
+class QWidget;
+
+namespace PrintCommand {
+
+// The print command. The user chooses the printer in printerDialog (the
+// program's shared printer dialog object) over the page form, which is
+// loaded now if it is not yet; a cancel ends the command with nothing drawn.
+// Otherwise repaint() refreshes the main window, the page form takes a fresh
+// card of faceCode and the face's layers, and the card goes to the chosen
+// printer, or to the current printer when the dialog found none for the
+// chosen name. Nothing is said on success or failure, and the face is never
+// changed.
+void F_Print(QWidget *owner, PrinterDlg &printerDialog, const QString &faceCode,
+             const Composite::Layers &layers, const std::function<void()> &repaint);
+
+} // namespace PrintCommand

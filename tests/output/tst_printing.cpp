@@ -1,0 +1,431 @@
+#include "PrivateCups.h"
+#include "ScriptedAnswers.h"
+#include "TestUtils.h"
+#include "document/Main.h"
+#include "output/CardPainter.h"
+#include "output/PrintSpace.h"
+#include "output/PrinterDlg.h"
+
+#include <QAction>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <ZXing/ReadBarcode.h>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr double CardWidthMm = 3225 * 25.4 / 1440;
+constexpr double CardHeightMm = 2100 * 25.4 / 1440;
+// Where the card's layout puts the face, in millimetres.
+const QRectF FaceBoxMm(33.0, 9.4, 23.6, 25.1);
+
+bool isBlack(QRgb p)
+{
+    return qRed(p) < 100 && qGreen(p) < 100 && qBlue(p) < 100;
+}
+
+bool isWhite(QRgb p)
+{
+    return (p & 0xffffff) == 0xffffff;
+}
+
+// The Code 128 symbol zxing reads in picture, or an empty text.
+struct Decoded
+{
+    QString text;
+    int row = -1; // a row through the bars
+};
+Decoded decode(const QImage &picture)
+{
+    const QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    const ZXing::Result result =
+        ZXing::ReadBarcode(ZXing::ImageView(grey.constBits(), grey.width(), grey.height(),
+                                            ZXing::ImageFormat::Lum, int(grey.bytesPerLine())),
+                           ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::Code128));
+    if (!result.isValid())
+        return {};
+    const auto &at = result.position();
+    return {QString::fromStdString(result.text()), (at.topLeft().y + at.bottomLeft().y) / 2};
+}
+
+// The bounding box of the pixels that pass test.
+template <typename Test> QRect boundsOf(const QImage &picture, Test test)
+{
+    QRect box;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if (test(line[x]))
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+// The card painted on a picture of dpi dots to the inch that is a little
+// larger than the card and cyan, so anything outside the card shows.
+QImage paintedCard(const CardPainter::Card &card, int dpi)
+{
+    QImage picture(int(CardWidthMm * dpi / 25.4) + 8, int(CardHeightMm * dpi / 25.4) + 8,
+                   QImage::Format_RGB32);
+    picture.fill(Qt::cyan);
+    picture.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
+    picture.setDotsPerMeterY(int(std::lround(dpi / 0.0254)));
+    QPainter painter(&picture);
+    CardPainter::paint(painter, card);
+    return picture;
+}
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A printed page as the tests look at it.
+struct Page
+{
+    int pages = 0;
+    QImage picture; // at 300 dpi
+    QString text;   // pdftotext's
+    QString words;  // pdftotext's words with their boxes, in points
+};
+Page readPdf(const QString &pdf, const QString &sent, const QString &scratch)
+{
+    Page page;
+    const QRegularExpressionMatch pages =
+        QRegularExpression(u"Pages:\\s+(\\d+)"_s).match(run(u"pdfinfo"_s, {pdf}));
+    page.pages = pages.hasMatch() ? pages.captured(1).toInt() : 0;
+    run(u"pdftoppm"_s, {u"-r"_s, u"300"_s, u"-png"_s, u"-singlefile"_s, pdf, scratch});
+    page.picture = QImage(scratch + u".png"_s).convertToFormat(QImage::Format_RGB32);
+    // The queue's PDF goes through PostScript, which drops what the glyphs
+    // mean; the text is read from the document as the program sent it.
+    page.text = run(u"pdftotext"_s, {sent, u"-"_s});
+    page.words = run(u"pdftotext"_s, {u"-bbox"_s, sent, u"-"_s});
+    return page;
+}
+
+// The print dialog, answered by the test: each answer accepts with a queue
+// chosen or cancels (an empty name); what the dialog was asked is kept.
+class ScriptedPrinter
+{
+public:
+    ScriptedPrinter()
+    {
+        PrinterDlg::setHandler([this](const PrinterDlg::Request &request) {
+            asked.append(request);
+            if (choices.isEmpty() || choices.first().isEmpty()) {
+                if (!choices.isEmpty())
+                    choices.removeFirst();
+                return PrinterDlg::Answer{};
+            }
+            PrinterDlg::Answer answer{true, request.mode, {}};
+            answer.mode.deviceName = choices.takeFirst();
+            return answer;
+        });
+    }
+    ~ScriptedPrinter() { PrinterDlg::setHandler({}); }
+    ScriptedPrinter(const ScriptedPrinter &) = delete;
+    ScriptedPrinter &operator=(const ScriptedPrinter &) = delete;
+
+    QStringList choices; // queue names; an empty one cancels
+    QList<PrinterDlg::Request> asked;
+};
+
+// The main window over the colour face (code 403120701) from its face file.
+struct Fixture
+{
+    Fixture() : face(app), w(app.path())
+    {
+        app.writeFile(u"face.kgm"_s, face.fileBytes());
+        w.Form_Load(app.filePath(u"face.kgm"_s));
+    }
+    void print() { w.findChild<QAction *>(u"F_Print"_s)->trigger(); }
+
+    SandboxAppDir app;
+    ColourFace face;
+    ScriptedMessages messages;
+    ScriptedPrinter printer;
+    Main w;
+};
+
+const QString DefaultQueue = u"kaogumi_cards"_s;
+const QString OtherQueue = u"kaogumi_other_cards"_s;
+
+} // namespace
+
+class TestPrinting : public QObject
+{
+    Q_OBJECT
+
+    PrivateCups m_cups;
+    bool m_cupsStarted = false;
+    int m_jobs = 0; // jobs finished so far
+
+    // The page of the next job to finish, which must be on queue.
+    bool nextPage(const QString &queue, Page *page)
+    {
+        const QList<PrivateCups::Job> jobs = m_cups.finishedJobs(m_jobs + 1);
+        if (jobs.size() != m_jobs + 1) {
+            qWarning() << m_cups.reason() << m_cups.errorLog();
+            return false;
+        }
+        const PrivateCups::Job &job = jobs.at(m_jobs++);
+        if (job.queue != queue || job.state != u"completed"_s || job.pdf.isEmpty()) {
+            qWarning() << job.queue << job.state << job.pdf;
+            return false;
+        }
+        *page = readPdf(job.pdf, job.document, m_cups.pdfFolder() + u"/page-%1"_s.arg(job.id));
+        return true;
+    }
+
+#define NEEDS_CUPS()                                                                               \
+    do {                                                                                           \
+        if (!m_cupsStarted) {                                                                      \
+            if (PrivateCups::mustRun())                                                            \
+                QFAIL(qPrintable(u"private CUPS scheduler: "_s + m_cups.reason()));                \
+            QSKIP(qPrintable(u"private CUPS scheduler: "_s + m_cups.reason()));                    \
+        }                                                                                          \
+    } while (false)
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Before anything touches a printer: the print support reads where
+        // the scheduler is once.
+        m_cupsStarted = m_cups.start() && m_cups.addPdfQueue(DefaultQueue) &&
+                        m_cups.addPdfQueue(OtherQueue) && m_cups.setDefault(DefaultQueue);
+    }
+
+    // At any resolution the card keeps to its area and its pieces keep apart;
+    // a module is the fewest whole dots that make 0.19 mm, with ten modules
+    // of quiet zone either side; only a code that names a whole face gets a
+    // barcode, and it reads back as the code.
+    void paintsTheCard_data()
+    {
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("barcode");
+        for (int dpi : {72, 96, 300, 600, 1200})
+            QTest::addRow("%d dpi", dpi) << dpi << u"403120701"_s << true;
+        QTest::newRow("empty face") << 600 << u"0004"_s << false;
+        QTest::newRow("a part missing") << 600 << u"0405"_s << false;
+        QTest::newRow("a part past 99") << 600 << u"41000312070"_s << false;
+        QTest::newRow("not digits") << 600 << u"4０３120701"_s << false;
+    }
+    void paintsTheCard()
+    {
+        QFETCH(int, dpi);
+        QFETCH(QString, code);
+        QFETCH(bool, barcode);
+        QImage red(Composite::SurfaceWidth, Composite::SurfaceHeight, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        const QImage withFace = paintedCard({code, {red, {}, {}, {}}}, dpi);
+        const QImage without = paintedCard({code, {}}, dpi);
+
+        // The card covers its area, to the dot, and nothing else.
+        const QSizeF card(CardWidthMm * dpi / 25.4, CardHeightMm * dpi / 25.4);
+        const QRect covered = boundsOf(withFace, [](QRgb p) { return p != qRgb(0, 255, 255); });
+        QCOMPARE(covered.topLeft(), QPoint(0, 0));
+        QVERIFY2(std::abs(covered.width() - card.width()) <= 1 &&
+                     std::abs(covered.height() - card.height()) <= 1,
+                 qPrintable(u"%1 × %2"_s.arg(covered.width()).arg(covered.height())));
+        // The face takes room of its own: the text and bars are the same with
+        // and without it, and none of them lie where it is.
+        const QRect face = boundsOf(withFace, [](QRgb p) { return p == qRgb(255, 0, 0); });
+        const QRect ink = boundsOf(without, isBlack);
+        QVERIFY2(face.width() * 25.4 / dpi >= 10, "a face narrower than a centimetre");
+        QCOMPARE(boundsOf(withFace, isBlack), ink);
+        QVERIFY2(boundsOf(withFace.copy(face), isBlack).isEmpty(), "ink on the face");
+
+        const Decoded read = decode(withFace);
+        QCOMPARE(read.text, barcode ? code : QString());
+        if (!barcode)
+            return;
+        // The bars along a row: every bar and space a whole number of
+        // modules, with white quiet zones either side.
+        const auto *line = reinterpret_cast<const QRgb *>(withFace.constScanLine(read.row));
+        int first = 0;
+        while (!isBlack(line[first]))
+            ++first;
+        int last = first;
+        for (int x = first; x < face.left(); ++x) {
+            if (isBlack(line[x]))
+                last = x;
+        }
+        QList<int> runs;
+        for (int x = first; x <= last; ++x) {
+            if (x == first || isBlack(line[x]) != isBlack(line[x - 1]))
+                runs.append(0);
+            ++runs.last();
+        }
+        const int module = *std::min_element(runs.begin(), runs.end());
+        QVERIFY2(module * 25.4 / dpi >= 0.19, qPrintable(QString::number(module)));
+        QVERIFY2((module - 1) * 25.4 / dpi < 0.19, qPrintable(QString::number(module)));
+        int modules = 0;
+        for (int run : runs) {
+            QCOMPARE(run % module, 0);
+            modules += run / module;
+        }
+        QCOMPARE(modules, 101); // nine digits: start, four pairs, a shift, a digit, check, stop
+        QVERIFY(first - 10 * module >= 0);
+        QVERIFY(last + 10 * module < face.left());
+        for (int x = first - 10 * module; x < first; ++x)
+            QVERIFY(isWhite(line[x]));
+        for (int x = last + 1; x <= last + 10 * module; ++x)
+            QVERIFY(isWhite(line[x]));
+    }
+
+    // Through the menu command, the scheduler and a PDF queue: one page with
+    // the card at the top-left of the printable area (the whole sheet for
+    // the PDF queue) at its physical size, the code line 270 twips down at
+    // the left edge, the barcode and the face; on the printer chosen, or the
+    // current one when the dialog names none installed. The face is left as
+    // it was.
+    void printsTheCard_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<bool>("emptyFace");
+        QTest::addColumn<QString>("outlineCode"); // replaces the outline's code when set
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("barcode");
+        QTest::newRow("whole face, default printer")
+            << DefaultQueue << DefaultQueue << false << QString() << u"403120701"_s << true;
+        QTest::newRow("another printer chosen")
+            << OtherQueue << OtherQueue << false << QString() << u"403120701"_s << true;
+        QTest::newRow("no such printer: the current one")
+            << u"no_such_queue"_s << DefaultQueue << false << QString() << u"403120701"_s << true;
+        QTest::newRow("empty face")
+            << DefaultQueue << DefaultQueue << true << QString() << u"0004"_s << false;
+        QTest::newRow("code no barcode carries")
+            << DefaultQueue << DefaultQueue << false << u"０３"_s << u"4０３120701"_s << false;
+    }
+    void printsTheCard()
+    {
+        NEEDS_CUPS();
+        QFETCH(QString, chosen);
+        QFETCH(QString, queue);
+        QFETCH(bool, emptyFace);
+        QFETCH(QString, outlineCode);
+        QFETCH(QString, code);
+        QFETCH(bool, barcode);
+        Fixture f;
+        if (emptyFace) {
+            f.w.document().PartFiles = {};
+            f.w.document().PartCodes = {};
+            f.w.Render();
+        }
+        if (!outlineCode.isEmpty()) {
+            f.w.document().PartCodes.Outline = outlineCode;
+            f.w.Render();
+        }
+        const FaceDocument before = f.w.document();
+        f.printer.choices = {chosen};
+        f.print();
+
+        QCOMPARE(f.printer.asked.size(), 1);
+        QCOMPARE(f.printer.asked.first().owner, PrintSpace::loaded());
+        QVERIFY(f.messages.asked.isEmpty());
+        const FaceDocument &after = f.w.document();
+        QCOMPARE(after.PartFiles, before.PartFiles);
+        QCOMPARE(after.PartCodes, before.PartCodes);
+        QCOMPARE(after.FaceFileName, before.FaceFileName);
+        QCOMPARE(after.Modified, before.Modified);
+
+        Page page;
+        QVERIFY(nextPage(queue, &page));
+        QCOMPARE(page.pages, 1);
+        // At 300 dpi the cut marks in the card's corners bound it.
+        const double dots = 300 / 25.4;
+        const QRect card = boundsOf(page.picture, [](QRgb p) { return !isWhite(p); });
+        QCOMPARE(card.topLeft(), QPoint(0, 0));
+        QVERIFY2(std::abs(card.width() - CardWidthMm * dots) <= 1.5,
+                 qPrintable(QString::number(card.width())));
+        QVERIFY2(std::abs(card.height() - CardHeightMm * dots) <= 1.5,
+                 qPrintable(QString::number(card.height())));
+
+        // The code line: a word of its own, at the left edge, its top 270
+        // twips (13.5 points) down.
+        const QRegularExpression word(u"<word xMin=\"(-?[\\d.]+)\" yMin=\"([\\d.]+)\" "
+                                      u"xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"_s);
+        bool found = false;
+        for (const QRegularExpressionMatch &m : word.globalMatch(page.words)) {
+            if (m.captured(3) == code && std::abs(m.captured(1).toDouble()) < 0.5 &&
+                std::abs(m.captured(2).toDouble() - 13.5) < 0.5)
+                found = true;
+        }
+        QVERIFY2(found, qPrintable(page.words));
+
+        QCOMPARE(decode(page.picture).text, barcode ? code : QString());
+        if (!barcode)
+            QVERIFY2(page.text.contains(u"バーコードは"_s), qPrintable(page.text));
+
+        const QRect faceBox(QPointF(FaceBoxMm.topLeft() * dots).toPoint(),
+                            QPointF(FaceBoxMm.bottomRight() * dots).toPoint());
+        const QImage face = page.picture.copy(faceBox);
+        const QRect painted = boundsOf(face, [](QRgb p) { return !isWhite(p); });
+        if (emptyFace)
+            QVERIFY(painted.isEmpty());
+        else
+            QVERIFY2(painted.width() > faceBox.width() * 3 / 4 &&
+                         painted.height() > faceBox.height() * 3 / 4,
+                     "the face is missing");
+    }
+
+    // A cancelled dialog prints nothing and leaves the page form loaded,
+    // hidden, as the dialog's owner. Each print starts from a clean page:
+    // printing a face, then another, then the first again gives the first
+    // page twice, with nothing of the other code on it.
+    void printsEachPageAfresh()
+    {
+        NEEDS_CUPS();
+        Fixture f;
+        QVERIFY(!PrintSpace::loaded());
+        const auto show = [&f](const QString &eyes) {
+            f.w.document().PartCodes.Eyes = eyes;
+            f.w.Render();
+        };
+        f.printer.choices = {u""_s, DefaultQueue, DefaultQueue, DefaultQueue};
+
+        show(u"13"_s);
+        f.print();
+        QCOMPARE(f.printer.asked.size(), 1);
+        QVERIFY(PrintSpace::loaded());
+        QVERIFY(!PrintSpace::loaded()->isVisible());
+        QCOMPARE(f.printer.asked.first().owner, PrintSpace::loaded());
+
+        show(u"12"_s);
+        f.print();
+        Page first;
+        // Had the cancelled dialog printed, its page would come first.
+        QVERIFY(nextPage(DefaultQueue, &first));
+        QVERIFY(first.text.contains(u"403120701"_s));
+        QVERIFY(!first.text.contains(u"403130701"_s));
+
+        show(u"13"_s);
+        f.print();
+        Page other;
+        QVERIFY(nextPage(DefaultQueue, &other));
+        QVERIFY(other.text.contains(u"403130701"_s));
+
+        show(u"12"_s);
+        f.print();
+        Page again;
+        QVERIFY(nextPage(DefaultQueue, &again));
+        QVERIFY(!again.text.contains(u"403130701"_s));
+        QCOMPARE(again.picture, first.picture);
+    }
+};
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"
