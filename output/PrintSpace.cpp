@@ -35,6 +35,11 @@ PrintSpace *PrintSpace::load(QWidget *owner)
     QPointer<PrintSpace> &form = theForm();
     if (!form)
         form = new PrintSpace(owner);
+    // Unseen, the form still has a place, and a dialog it owns opens centred
+    // on it: over the middle of the owner's window, not in a corner of the
+    // screen.
+    if (owner)
+        form->move(owner->window()->frameGeometry().center() - form->rect().center());
     return form;
 }
 

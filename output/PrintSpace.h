@@ -16,7 +16,8 @@ class PrintSpace : public QWidget
 
 public:
     // The page form, loaded now if it is not loaded yet; owner's window keeps
-    // it (a null owner leaves it to the program).
+    // it (a null owner leaves it to the program). It stands, unseen, over the
+    // middle of owner's window.
     static PrintSpace *load(QWidget *owner);
     // The page form if it is loaded, otherwise nullptr.
     static PrintSpace *loaded();

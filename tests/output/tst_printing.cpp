@@ -383,9 +383,9 @@ private Q_SLOTS:
     }
 
     // A cancelled dialog prints nothing and leaves the page form loaded,
-    // hidden, as the dialog's owner. Each print starts from a clean page:
-    // printing a face, then another, then the first again gives the first
-    // page twice, with nothing of the other code on it.
+    // hidden, as the dialog's owner over the main window. Each print starts
+    // from a clean page: printing a face, then another, then the first again
+    // gives the first page twice, with nothing of the other code on it.
     void printsEachPageAfresh()
     {
         NEEDS_CUPS();
@@ -403,6 +403,9 @@ private Q_SLOTS:
         QVERIFY(PrintSpace::loaded());
         QVERIFY(!PrintSpace::loaded()->isVisible());
         QCOMPARE(f.printer.asked.first().owner, PrintSpace::loaded());
+        // Unseen, it stands over the main window, where the dialog it owns opens.
+        QVERIFY((PrintSpace::loaded()->frameGeometry().center() - f.w.frameGeometry().center())
+                    .manhattanLength() <= 2);
 
         show(u"12"_s);
         f.print();
