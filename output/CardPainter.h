@@ -15,10 +15,10 @@ class QPainter;
 //   cut marks      2.0 long and 0.2 wide, inside each of the four corners
 //   code line      top 4.76 (270 twips), left edge 0, IPAPGothic 9 pt,
 //                  across the card (cut short with "…" when longer)
-//   barcode column 0 to 32.4: the bars from 9.6 to 25.6, centred with their
+//   barcode column 0 to 32.4: the bars from 9.4 to 27.8, centred with their
 //                  quiet zones of ten modules on each side; the code under
-//                  them, IPAPGothic 8 pt, from 26.2
-//   composite      its right edge at 56.6, its top at 9.2, 23.6 wide and
+//                  them, IPAPGothic 8 pt, from 28.4
+//   composite      its right edge at 56.6, its top at 9.4, 23.6 wide and
 //                  25.1 high (the face's own proportions)
 // A module is a whole number of the device's dots, the fewest that make it
 // at least 0.19 mm wide (5 dots at 600 dpi, 3 at 300, 9 at 1200). On a
@@ -30,7 +30,7 @@ constexpr int WidthTwips = 3225;
 constexpr int HeightTwips = 2100;
 constexpr int CodeLineTopTwips = 270;
 
-// Where the code line stands, in the page form's own unit.
+// Twips, the page form's unit, in millimetres.
 constexpr double twipsToMm(double twips)
 {
     return twips * 25.4 / 1440.0;
