@@ -9,6 +9,7 @@
 #include "output/PrinterDlg.h"
 #include "platform/FileDlg.h"
 #include "platform/IniFile.h"
+#include "platform/MoVersion.h"
 #include "platform/MsgBox.h"
 #include "selection/FaceCodeEntry.h"
 #include "selection/ItemSelect.h"
@@ -273,7 +274,10 @@ void Main::closePickers()
 
 void Main::H_ViewHelp_Click() {}
 
-void Main::H_Version_Click() {}
+void Main::H_Version_Click()
+{
+    MoVersion::showModal();
+}
 
 void Main::closeEvent(QCloseEvent *event)
 {
