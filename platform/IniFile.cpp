@@ -5,9 +5,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QStringList>
 
 #include <optional>
 
@@ -105,6 +105,10 @@ struct Line
     qsizetype keyEnd = 0; // for a key: where its "=" stands
 };
 
+// Writes edit the file's lines themselves: the parser, saving, would write the
+// whole file anew, dropping the lines it skips (a key without "=", a comment
+// at the end), putting blanks around every "=" and changing CR LF to LF.
+//
 // Splits text into lines and names them by the parser's own rules: a line
 // whose first non-blank character is "[" and that holds a "]" starts a
 // section, one holding "=" after a non-empty name is a key, and everything
