@@ -2,10 +2,13 @@
 
 #include "platform/MsgBox.h"
 
+#include <QApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 
 #include <algorithm>
 #include <array>
@@ -67,6 +70,20 @@ void setTextColour(QWidget *control, const QColor &colour)
     QPalette palette = control->palette();
     palette.setColor(QPalette::WindowText, colour);
     control->setPalette(palette);
+}
+
+// The frame a window manager puts round a window is known only once the window
+// is on the screen: until then the frame of the window the user works in
+// stands for it.
+QMargins frameOfWindowInUse(const QWidget *except)
+{
+    const QWidget *inUse = QApplication::activeWindow();
+    if (!inUse || inUse == except)
+        return {};
+    const QRect frame = inUse->frameGeometry();
+    const QRect client = inUse->geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
 }
 
 } // namespace
@@ -143,6 +160,32 @@ QImage MoVersion::colourRule()
         rule.setPixel(x, 0, qRgb(rgb[0], rgb[1], rgb[2]));
     }
     return rule;
+}
+
+void MoVersion::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // Some window managers (openbox among them) ignore the Motif hints that
+    // drop the minimise button, but give a toolbar window none: minimised, a
+    // window that holds up the whole program would be out of reach. Qt passes
+    // the type on only to a window already made, as this one is by now.
+    setAttribute(Qt::WA_X11NetWmWindowTypeToolBar, false);
+    setAttribute(Qt::WA_X11NetWmWindowTypeToolBar, true);
+    // Centred frame and all, on the screen of the window the user works in.
+    // Qt's own placement of a dialog without an owner leaves it a frame's
+    // height above the middle under X11.
+    const QWidget *inUse = QApplication::activeWindow();
+    const QScreen *screen = inUse ? inUse->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QMargins frame = frameOfWindowInUse(this);
+    const QSize outer = size().grownBy(frame);
+    const QPoint corner = screen->availableGeometry().center() -
+                          QPoint(outer.width() / 2, outer.height() / 2) +
+                          QPoint(frame.left(), frame.top());
+    setGeometry(QRect(corner, size()));
 }
 
 void MoVersion::keyPressEvent(QKeyEvent *event)
