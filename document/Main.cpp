@@ -10,6 +10,7 @@
 #include "platform/FileDlg.h"
 #include "platform/IniFile.h"
 #include "platform/MoVersion.h"
+#include "platform/Module.h"
 #include "platform/MsgBox.h"
 #include "selection/FaceCodeEntry.h"
 #include "selection/ItemSelect.h"
@@ -272,7 +273,10 @@ void Main::closePickers()
     qDeleteAll(open);
 }
 
-void Main::H_ViewHelp_Click() {}
+void Main::H_ViewHelp_Click()
+{
+    Module::ShowHelp(QString());
+}
 
 void Main::H_Version_Click()
 {
