@@ -150,9 +150,14 @@ void FaceSession::newFace()
     Q_EMIT faceReplaced();
 }
 
+bool FaceSession::askBeforeOpening()
+{
+    return askSaveFirst(u"ほかの顔を開きます。\r今の顔を保存しますか？"_s, u"顔を開く"_s);
+}
+
 void FaceSession::open()
 {
-    if (!askSaveFirst(u"ほかの顔を開きます。\r今の顔を保存しますか？"_s, u"顔を開く"_s))
+    if (!askBeforeOpening())
         return;
     m_fileDialog.setTitle(u"顔を開く"_s);
     m_fileDialog.setFilter(kFaceFilter);
@@ -163,6 +168,25 @@ void FaceSession::open()
     if (m_fileDialog.Cancel())
         return;
     LoadFace(m_fileDialog.Filename());
+}
+
+void FaceSession::openFile(const QString &fileName)
+{
+    if (askBeforeOpening())
+        LoadFace(fileName);
+}
+
+void FaceSession::adoptFace(const FaceParts &partFiles, const FaceParts &partCodes)
+{
+    if (!askBeforeOpening())
+        return;
+    // Save asks for a name: the face must not be written over the picture it
+    // came from, nor over the file of the face it replaces.
+    m_doc.FaceFileName.clear();
+    m_doc.PartFiles = partFiles;
+    m_doc.PartCodes = partCodes;
+    Q_EMIT faceReplaced();
+    m_doc.Modified = true;
 }
 
 bool FaceSession::save()

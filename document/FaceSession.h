@@ -34,6 +34,13 @@ public:
     // The commands of the File menu.
     void newFace();
     void open();
+    // Open without the dialog: the face file fileName, after the same
+    // question as Open.
+    void openFile(const QString &fileName);
+    // After the same question as Open, the face becomes these parts: a face
+    // read from somewhere other than a face file (an exported picture). It
+    // has no file yet, and counts as modified, since no face file holds it.
+    void adoptFace(const FaceParts &partFiles, const FaceParts &partCodes);
     // Both true when the face was written.
     bool save();
     bool saveAs();
@@ -60,6 +67,7 @@ Q_SIGNALS:
 
 private:
     bool askSaveFirst(const QString &question, const QString &title);
+    bool askBeforeOpening();
     bool writeFace(const QString &fileName);
     void showError(const QString &prompt);
 

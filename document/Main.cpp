@@ -2,6 +2,7 @@
 
 #include "document/Composite.h"
 #include "document/FaceCode.h"
+#include "document/FaceDrop.h"
 #include "document/FaceSession.h"
 #include "document/PictureBox.h"
 #include "output/PictureExport.h"
@@ -35,7 +36,8 @@ Main::Main(const QString &appDir, QWidget *parent)
       FileDialog(std::make_unique<FileDlg>()), PrinterDialog(std::make_unique<PrinterDlg>()),
       IniSettings(std::make_unique<IniFile>()),
       m_appDir(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir),
-      m_session(std::make_unique<FaceSession>(this, *FileDialog))
+      m_session(std::make_unique<FaceSession>(this, *FileDialog)),
+      m_drop(std::make_unique<FaceDrop>(this, *m_session, m_pickers, [this] { Render(); }))
 {
     setObjectName(u"Main"_s);
     setWindowTitle(MsgBox::applicationTitle());
@@ -75,6 +77,8 @@ Main::Main(const QString &appDir, QWidget *parent)
     Picture1->raise();
 
     createMenu();
+    // Face files, exported pictures and pictures of printed cards open when dropped.
+    setAcceptDrops(true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
 
@@ -292,6 +296,16 @@ void Main::closeEvent(QCloseEvent *event)
     event->accept();
     closePickers();
     Q_EMIT ended();
+}
+
+void Main::dragEnterEvent(QDragEnterEvent *event)
+{
+    FaceDrop::accept(*event);
+}
+
+void Main::dropEvent(QDropEvent *event)
+{
+    m_drop->drop(*event);
 }
 
 void Main::commitData(QSessionManager &manager)

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class FaceDrop;
 class FileDlg;
 class IniFile;
 class ItemSelect;
@@ -79,6 +80,8 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -89,4 +92,5 @@ private:
     QString m_appDir;
     std::unique_ptr<FaceSession> m_session;
     QList<QPointer<ItemSelect>> m_pickers;
+    std::unique_ptr<FaceDrop> m_drop;
 };

@@ -15,8 +15,13 @@ bool run(QWidget *owner, const QString &faceCode, const QList<QPointer<ItemSelec
         owner, {u"バーコードのしたにあるバーコードコードをいれてください。"_s, {}, faceCode});
     if (answer.isEmpty())
         return false;
+    enter(answer, pickers);
+    return true;
+}
 
-    const FaceParts fields = FaceCodeRules::splitFields(answer);
+void enter(const QString &code, const QList<QPointer<ItemSelect>> &pickers)
+{
+    const FaceParts fields = FaceCodeRules::splitFields(code);
     for (const QPointer<ItemSelect> &picker : pickers) {
         // A picker closed while the question was open has nothing to take.
         if (!picker)
@@ -30,7 +35,6 @@ bool run(QWidget *owner, const QString &faceCode, const QList<QPointer<ItemSelec
         // A picker without parts cannot take one; the others go on.
         picker->Command1_Click();
     }
-    return true;
 }
 
 } // namespace FaceCodeEntry

@@ -15,4 +15,8 @@ namespace FaceCodeEntry {
 // (an empty answer or Cancel): nothing was changed.
 bool run(QWidget *owner, const QString &faceCode, const QList<QPointer<ItemSelect>> &pickers);
 
+// The same without the question: every open picker takes the part code names,
+// as if the user had typed code.
+void enter(const QString &code, const QList<QPointer<ItemSelect>> &pickers);
+
 } // namespace FaceCodeEntry

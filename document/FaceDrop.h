@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QUrl>
+
+#include <functional>
+
+class FaceSession;
+class ItemSelect;
+class QDropEvent;
+class QWidget;
+
+// Files dropped on the main window. What a file is, is told by its contents,
+// never by its name:
+//   a face file (whatever the face file reader takes) opens as Open opens it;
+//   a picture the program exported brings back the face whose face file it
+//     carries, read by the same reader; nothing else in it is trusted;
+//   a picture of a printed card enters the face code of its barcode as the
+//     face code entry does with a typed code, without asking for it;
+// anything else is refused with a message and changes nothing. So is a drop
+// of several files, since the order in which they come is the file
+// manager's and not the user's, and a drop of anything that is not a file
+// on this computer.
+class FaceDrop
+{
+public:
+    // owner is the window the messages belong to; pickers the pickers the
+    // face code entry moves; redraw draws the face again after they moved.
+    FaceDrop(QWidget *owner, FaceSession &session, const QList<QPointer<ItemSelect>> &pickers,
+             std::function<void()> redraw);
+
+    // A drag entering the window: anything offered as a copy is let in, so
+    // that what cannot be opened is told why when it is dropped. The file
+    // is never taken as a move, which would have it deleted where it was.
+    static void accept(QDropEvent &event);
+
+    // The drop: accepted as a copy at once, and opened once the drag has
+    // ended, since the program the drag came from waits until the drop is
+    // answered and the messages of opening may wait on the user.
+    void drop(QDropEvent &event);
+
+    // Opens what a drop of urls brings.
+    void open(const QList<QUrl> &urls);
+
+private:
+    void refuse(const QString &prompt);
+    void openFile(const QString &path);
+
+    QWidget *m_owner;
+    FaceSession &m_session;
+    const QList<QPointer<ItemSelect>> &m_pickers;
+    std::function<void()> m_redraw;
+};
