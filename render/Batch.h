@@ -1,0 +1,56 @@
+#pragma once
+
+#include "render/FacePicture.h"
+#include "render/PartCache.h"
+#include "render/PartsLibrary.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// Many faces drawn into picture files at once. Faces are independent of each
+// other, so they are drawn on every core, sharing one cache of parts.
+namespace BatchRender {
+
+// One picture to make.
+struct Job
+{
+    QString input;       // the face file's path, or the face code, as given
+    bool isCode = false; // then face holds the face already
+    Face face;
+    QString output;
+    Format format = Format::Png;
+};
+
+struct Settings
+{
+    int longerSide = 0; // 0: 249 × 265
+    int quality = 90;   // JPEG only
+};
+
+// What became of one job: a written picture, or why none was written. A
+// picture written without a part that could not be read has a message too.
+struct Outcome
+{
+    bool ok = false;
+    QString message;
+};
+
+// The face a face file holds, or the reason there is none (the file cannot
+// be read, or is no face file).
+std::optional<Face> readFaceFile(const QString &path, QString *reason);
+
+// Reads, draws and writes one job's face.
+Outcome draw(const Job &job, PartCache &cache, const Settings &settings);
+
+// Draws every job on threads threads (0: as many as there are cores). report
+// is called on the calling thread for each job in the jobs' order, as soon as
+// it and those before it are done; progress, if given, now and then with the
+// number of jobs done so far.
+void run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int threads,
+         const std::function<void(qsizetype index, const Outcome &outcome)> &report,
+         const std::function<void(qsizetype done)> &progress = {});
+
+} // namespace BatchRender
