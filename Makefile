@@ -2,7 +2,7 @@
 #   make run    install what is missing, build, and start the program
 #   make test   install what is missing, build, and run every test headless
 # Further targets: make asan (the tests in an ASan + UBSan build, leaks
-# checked), make bench.
+# checked), make bench, make package (a Debian package, build/kaogumi_*.deb).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -22,7 +22,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1
 
-.PHONY: run test asan bench deps build clean
+.PHONY: run test asan bench package deps build clean
 
 deps:
 	@scripts/install-deps
@@ -50,6 +50,10 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The Debian package of the installed layout, beside the build's files.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 asan: deps
 	$(call configure,$(ASAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DKAOGUMI_SANITIZE=ON $(CMAKE_ARGS))
