@@ -28,6 +28,7 @@ for path in './usr/bin/kaogumi->../lib/kaogumi/kaogumi' \
             ./usr/share/thumbnailers/kaogumi.thumbnailer \
             ./usr/share/icons/hicolor/scalable/apps/kaogumi.svg \
             ./usr/share/icons/hicolor/48x48/mimetypes/application-x-kaogumi-face.png \
+            ./usr/share/man/man1/kaogumi.1.gz ./usr/share/man/man1/kaogumi-render.1.gz \
             ./usr/share/doc/kaogumi/copyright ./usr/share/doc/kaogumi/changelog.gz; do
   grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
 done
