@@ -115,6 +115,31 @@ void sendToWindowManager(xcb_connection_t *c, xcb_window_t root, xcb_window_t wi
                    reinterpret_cast<const char *>(&event));
 }
 
+// The X server's time now: the time stamp of a property change on a window of
+// our own. A window manager drops an activation that carries no time, or an
+// older one than the focus change it would undo.
+xcb_timestamp_t serverTime(xcb_connection_t *c, xcb_window_t root)
+{
+    const xcb_window_t window = xcb_generate_id(c);
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
+                        nullptr);
+    xcb_flush(c);
+    xcb_timestamp_t time = XCB_CURRENT_TIME;
+    while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
+        const bool notify = (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
+        if (notify)
+            time = reinterpret_cast<xcb_property_notify_event_t *>(event)->time;
+        std::free(event);
+        if (notify)
+            break;
+    }
+    xcb_destroy_window(c, window);
+    return time;
+}
+
 // Activates the top-level window of pid on the X display the environment
 // names; nothing when there is no display to ask.
 std::optional<bool> activateOnX11(qint64 pid)
@@ -161,6 +186,7 @@ std::optional<bool> activateOnX11(qint64 pid)
     if (found == XCB_WINDOW_NONE)
         return false;
 
+    const xcb_timestamp_t now = serverTime(c, root);
     if (managed) {
         // A minimised viewer stays minimised: it asks for attention instead.
         const xcb_atom_t wmState = atom(c, "WM_STATE");
@@ -173,7 +199,7 @@ std::optional<bool> activateOnX11(qint64 pid)
             // Source 2 (a pager, acting for the user), so that focus-stealing
             // prevention lets it through.
             sendToWindowManager(c, root, found, atom(c, "_NET_ACTIVE_WINDOW"),
-                                {2, XCB_CURRENT_TIME, XCB_WINDOW_NONE});
+                                {2, now, XCB_WINDOW_NONE});
         }
         xcb_flush(c);
         return true;
@@ -181,8 +207,8 @@ std::optional<bool> activateOnX11(qint64 pid)
     const uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_generic_error_t *raiseError = xcb_request_check(
         c, xcb_configure_window_checked(c, found, XCB_CONFIG_WINDOW_STACK_MODE, &above));
-    xcb_generic_error_t *focusError = xcb_request_check(
-        c, xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_PARENT, found, XCB_CURRENT_TIME));
+    xcb_generic_error_t *focusError =
+        xcb_request_check(c, xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_PARENT, found, now));
     const bool done = !raiseError && !focusError;
     std::free(raiseError);
     std::free(focusError);
