@@ -34,7 +34,6 @@ AtomicFile::Result pngFailure(int error)
 AtomicFile::Result DCSavetoPNG(const quint32 *pixels, int width, int height, const QString &path,
                                quint8 option, const Memo &memo)
 {
-    Q_UNUSED(option)
     // PNG allows sides up to 2^31 - 1; libspng's default limit is the same.
     if (const auto refused = Support::checkPicture(pixels, width, height, 0x7fffffff);
         !refused.ok())
@@ -53,7 +52,7 @@ AtomicFile::Result DCSavetoPNG(const quint32 *pixels, int width, int height, con
         // for a file 2-4 % larger, still smaller than Qt's PNG writer makes.
         // Levels 1 and 2 gain little time and can make it larger than Qt's.
         spng_set_option(png, SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING);
-        spng_set_option(png, SPNG_IMG_COMPRESSION_LEVEL, 3);
+        spng_set_option(png, SPNG_IMG_COMPRESSION_LEVEL, (option & PngFast) ? 1 : 3);
 
         spng_ihdr header{};
         header.width = quint32(width);

@@ -73,7 +73,10 @@ AtomicFile::Result save(const QImage &picture, Format format, const QString &pat
     case Format::Gif:
         return PictureEncoders::SaveGIF(pixels, width, height, path, memo);
     case Format::Png:
-        return PictureEncoders::DCSavetoPNG(pixels, width, height, path, 0, memo);
+        // A batch writes thousands: the quicker compression is worth a file a
+        // few per cent larger.
+        return PictureEncoders::DCSavetoPNG(pixels, width, height, path, PictureEncoders::PngFast,
+                                            memo);
     case Format::Jpeg:
         break;
     }
