@@ -1,4 +1,5 @@
 #include "document/Main.h"
+#include "platform/MsgBox.h"
 #include "platform/Translations.h"
 
 #include <QApplication>
@@ -12,7 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(KAOGUMI_VERSION));
     // Every window of the program carries its icon, the pickers and the
     // dialogs too.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kaogumi.svg")));
+    QApplication::setWindowIcon(MsgBox::applicationIcon());
     // The pickers are windows of their own; the program ends with the main
     // window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);

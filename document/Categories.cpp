@@ -39,6 +39,16 @@ std::optional<Category> fromWord(const QString &text)
     return std::nullopt;
 }
 
+QString partEntry(Category category, const QString &fileName)
+{
+    return word(category) + u'\\' + fileName;
+}
+
+QString partCode(int position)
+{
+    return QString::number(position).rightJustified(2, u'0');
+}
+
 QString &field(FaceParts &parts, Category category)
 {
     return parts.*(entry(category).field);

@@ -31,6 +31,13 @@ QString word(Category category);
 // The category a word names, if it names one.
 std::optional<Category> fromWord(const QString &word);
 
+// What the face record holds for the part file fileName of the category: the
+// category's word, a backslash and the name ("髪\h07.png"), as in face files
+// made on Windows.
+QString partEntry(Category category, const QString &fileName);
+// A part's code: its position in its folder, with at least two digits ("07").
+QString partCode(int position);
+
 // The category's text in a face record.
 QString &field(FaceParts &parts, Category category);
 const QString &field(const FaceParts &parts, Category category);

@@ -7,26 +7,17 @@
 #include "output/PictureEncoders.h"
 #include "platform/FileMessages.h"
 #include "platform/MsgBox.h"
+#include "platform/PictureFile.h"
+#include "platform/RegularFile.h"
 #include "selection/FaceCodeEntry.h"
 
 #include <QDir>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QMimeData>
 #include <QTimer>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// As much of a file as is read to see whether it is a face file: a face file
-// holds two short lines, and a large photo is no face file.
-constexpr qint64 kMaxFaceFileBytes = 1 << 20;
-
-} // namespace
 
 FaceDrop::FaceDrop(QWidget *owner, FaceSession &session, const QList<QPointer<ItemSelect>> &pickers,
                    std::function<void()> redraw)
@@ -69,30 +60,17 @@ void FaceDrop::open(const QList<QUrl> &urls)
 
 void FaceDrop::openFile(const QString &path)
 {
-    const QString name = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    QFile file(path);
-    QString reason;
-    QByteArray head;
-    // Only a regular file is opened: reading a FIFO would wait for ever.
-    if (info.isDir())
-        reason = u"フォルダです。"_s;
-    else if (info.exists() && !info.isFile())
-        reason = FileMessages::notRegularFile();
-    else if (!file.open(QIODevice::ReadOnly))
-        reason = file.errorString();
-    else
-        head = file.read(kMaxFaceFileBytes);
-    if (!reason.isEmpty()) {
-        refuse(u"「%1」を読み込めませんでした。\r%2"_s.arg(name, reason));
+    // Only a regular file is read: reading a FIFO would wait for ever.
+    const RegularFile::Result file = RegularFile::head(path, FaceFile::MaxFileBytes);
+    if (!file.ok()) {
+        refuse(FileMessages::cannotRead(path, file));
         return;
     }
 
-    if (FaceFile::read(head).ok()) {
+    if (FaceFile::read(file.bytes).ok()) {
         m_session.openFile(path);
         return;
     }
-    file.close();
 
     // An exported picture: its face file goes through the reader, and the
     // reader's refusals hold for it as for a file.
@@ -106,16 +84,14 @@ void FaceDrop::openFile(const QString &path)
         return;
     }
 
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    if (const auto code = CardReader::faceCode(reader.read())) {
+    if (const auto code = CardReader::faceCode(PictureFile::read(path))) {
         FaceCodeEntry::enter(*code, m_pickers);
         m_redraw();
         return;
     }
-    refuse(
-        u"「%1」からは顔を開けません。\r"
-        u"開けるのは顔ファイル、かおぐみで書き出した画像、印刷したカードの写真です。"_s.arg(name));
+    refuse(u"「%1」からは顔を開けません。\r"
+           u"開けるのは顔ファイル、かおぐみで書き出した画像、印刷したカードの写真です。"_s.arg(
+               QDir::toNativeSeparators(path)));
 }
 
 void FaceDrop::refuse(const QString &prompt)

@@ -13,6 +13,10 @@
 // an always empty fifth field.
 namespace FaceFile {
 
+// A face file holds two short lines; readers stop here, so that a wrong file
+// chosen by mistake (a photo, a film) cannot take the memory.
+constexpr qint64 MaxFileBytes = 1 << 20;
+
 // The two lines of a face file.
 enum class Record : unsigned char { PartFiles, PartCodes };
 

@@ -6,18 +6,14 @@
 #include "platform/FileDlg.h"
 #include "platform/FileMessages.h"
 #include "platform/MsgBox.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A face file holds two short lines; reading stops here so that a wrong file
-// chosen by mistake cannot take the memory.
-constexpr qint64 kMaxFaceFileBytes = 1 << 20;
 
 // The choices of the open and save dialogs for face files.
 const QString kFaceFilter = u"顔データ|*.kgm|すべてのファイル |*.*|"_s;
@@ -60,27 +56,14 @@ void FaceSession::LoadFace(const QString &fileName)
         return;
     }
 
-    QString reason;
-    QByteArray bytes;
-    QFile file(fileName);
-    if (info.isDir()) {
-        reason = u"フォルダです。"_s;
-    } else if (!info.isFile()) {
-        reason = FileMessages::notRegularFile();
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
-    } else {
-        bytes = file.read(kMaxFaceFileBytes);
-        if (file.error() != QFileDevice::NoError)
-            reason = file.errorString();
-    }
-    if (!reason.isEmpty()) {
+    const RegularFile::Result file = RegularFile::head(fileName, FaceFile::MaxFileBytes);
+    if (!file.ok()) {
         // The face on screen stays as it is, and so does the file it belongs to.
-        showError(u"「%1」を読み込めませんでした。\r%2"_s.arg(nativeName(fileName), reason));
+        showError(FileMessages::cannotRead(fileName, file));
         return;
     }
 
-    const FaceFile::ReadResult face = FaceFile::read(bytes);
+    const FaceFile::ReadResult face = FaceFile::read(file.bytes);
     if (!face.ok()) {
         showError(FaceFile::readRefusalMessage(face.reason));
         return;

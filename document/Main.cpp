@@ -39,7 +39,7 @@ Main::Main(const QString &appDir, QWidget *parent)
 {
     setObjectName(u"Main"_s);
     setWindowTitle(MsgBox::applicationTitle());
-    setWindowIcon(QIcon(u":/kaogumi.svg"_s));
+    setWindowIcon(MsgBox::applicationIcon());
 
     auto *client = new QWidget(this);
     client->setFixedSize(249, 283);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 #include <QString>
 
@@ -13,5 +14,9 @@ QString notRegularFile();
 
 // Why a write failed: the system's reason, or notRegularFile().
 QString reason(const AtomicFile::Result &result);
+
+// The message that a file could not be read: its name, a lone CR, and why
+// (a folder, not a regular file, or the system's reason).
+QString cannotRead(const QString &path, const RegularFile::Result &result);
 
 } // namespace FileMessages

@@ -1,6 +1,7 @@
 #include "platform/MoVersion.h"
 
 #include "platform/MsgBox.h"
+#include "platform/ToolbarWindow.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -93,6 +94,9 @@ MoVersion::MoVersion(QWidget *parent)
                           Qt::WindowCloseButtonHint)
 {
     setObjectName(u"MoVersion"_s);
+    // Minimised, a window that holds up the whole program would be out of
+    // reach: as a toolbar window it gets no minimise button.
+    ToolbarWindow::mark(this);
     setWindowTitle(u"バージョン情報"_s);
     setFixedSize(kClientSize);
     setFont(gothic(9));
@@ -110,7 +114,7 @@ MoVersion::MoVersion(QWidget *parent)
     Picture1->setAutoFillBackground(true);
 
     Image1 = label(Picture1, u"Image1"_s, kIconRect);
-    Image1->setPixmap(QIcon(u":/kaogumi.svg"_s).pixmap(kIconRect.size()));
+    Image1->setPixmap(MsgBox::applicationIcon().pixmap(kIconRect.size()));
 
     Label1 = label(this, u"Label1"_s, kNameRect);
     Label1->setText(MsgBox::applicationTitle());
@@ -167,12 +171,6 @@ void MoVersion::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    // Some window managers (openbox among them) ignore the Motif hints that
-    // drop the minimise button, but give a toolbar window none: minimised, a
-    // window that holds up the whole program would be out of reach. Qt passes
-    // the type on only to a window already made, as this one is by now.
-    setAttribute(Qt::WA_X11NetWmWindowTypeToolBar, false);
-    setAttribute(Qt::WA_X11NetWmWindowTypeToolBar, true);
     // Centred frame and all, on the screen of the window the user works in.
     // Qt's own placement of a dialog without an owner leaves it a frame's
     // height above the middle under X11.

@@ -1,5 +1,6 @@
 #include "platform/MsgBox.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -82,6 +83,11 @@ void placeOverHiddenOwner(QMessageBox &box, QWidget *parent)
 QString applicationTitle()
 {
     return u"かおぐみ"_s;
+}
+
+QIcon applicationIcon()
+{
+    return QIcon(u":/kaogumi.svg"_s);
 }
 
 void setHandler(Handler h)

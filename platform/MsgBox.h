@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QIcon;
 class QWidget;
 
 // The one way the program shows a message. Windows never create a message box
@@ -30,6 +31,8 @@ Answer show(QWidget *parent, const Request &request);
 
 // The program's title, shown by message boxes that have none of their own.
 QString applicationTitle();
+// The program's icon, which every window of it carries.
+QIcon applicationIcon();
 
 using Handler = std::function<Answer(const Request &)>;
 // Replaces the dialog with handler (an empty one restores the dialog).

@@ -48,16 +48,15 @@ Face PartsLibrary::faceFromCode(const QString &code) const
     Face face;
     for (Category category : Categories::Drawing) {
         const QStringList &list = parts(category);
-        const std::optional<int> target = FaceCodeRules::targetPosition(
-            FaceCodeRules::fieldNumber(Categories::field(fields, category)), int(list.size()) - 1);
-        const int position = target.value_or(0);
+        // A fresh picker stands at 0.
+        const int position = FaceCodeRules::positionFor(Categories::field(fields, category), 0,
+                                                        int(list.size()) - 1);
         if (position >= list.size())
             continue;
         // What a picker reports when it takes the part.
         Categories::field(face.PartFiles, category) =
-            Categories::word(category) + u'\\' + list.at(position);
-        Categories::field(face.PartCodes, category) =
-            QString::number(position).rightJustified(2, u'0');
+            Categories::partEntry(category, list.at(position));
+        Categories::field(face.PartCodes, category) = Categories::partCode(position);
     }
     return face;
 }
@@ -76,7 +75,7 @@ QString PartsLibrary::randomCode(QRandomGenerator &random) const
     for (Category category : Categories::Drawing) {
         const int count = nameable(parts(category));
         const int position = count > 0 ? int(random.bounded(count)) : 0;
-        code += QString::number(position).rightJustified(2, u'0');
+        code += Categories::partCode(position);
     }
     return code;
 }

@@ -28,10 +28,8 @@ void enter(const QString &code, const QList<QPointer<ItemSelect>> &pickers)
             continue;
         const std::optional<Category> category = Categories::fromWord(picker->TypeName());
         const QString field = category ? Categories::field(fields, *category) : QString();
-        const std::optional<int> target =
-            FaceCodeRules::targetPosition(FaceCodeRules::fieldNumber(field), picker->highest());
-        if (target)
-            picker->setPosition(*target);
+        picker->setPosition(
+            FaceCodeRules::positionFor(field, picker->position(), picker->highest()));
         // A picker without parts cannot take one; the others go on.
         picker->Command1_Click();
     }

@@ -102,4 +102,9 @@ std::optional<int> targetPosition(int v, int highest)
     return std::nullopt;
 }
 
+int positionFor(const QString &field, int current, int highest)
+{
+    return targetPosition(fieldNumber(field), highest).value_or(current);
+}
+
 } // namespace FaceCodeRules

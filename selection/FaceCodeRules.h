@@ -32,4 +32,9 @@ int fieldNumber(const QString &field);
 // of one part skips that division.
 std::optional<int> targetPosition(int v, int highest);
 
+// The position a picker at current, whose highest position is highest,
+// takes for its field of a face code: the target position of the field's
+// number, or current when there is none.
+int positionFor(const QString &field, int current, int highest);
+
 } // namespace FaceCodeRules

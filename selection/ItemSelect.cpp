@@ -2,6 +2,7 @@
 
 #include "platform/MsgBox.h"
 #include "platform/PictureFile.h"
+#include "platform/ToolbarWindow.h"
 #include "selection/FileListing.h"
 #include "selection/SampleView.h"
 
@@ -24,25 +25,6 @@ constexpr QRect kImageRect{0, 0, 113, 89};
 constexpr QRect kScrollRect{112, 0, 25, 89};
 constexpr QRect kButtonRect{144, 24, 67, 25};
 
-// Marks a window as a toolbar window for the window manager. Qt passes the
-// type on only to a window that the window system has made already, so it is
-// set each time the window is made, before the window is shown.
-class ToolbarWindowType : public QObject
-{
-public:
-    using QObject::QObject;
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::WinIdChange) {
-            auto *window = static_cast<QWidget *>(watched);
-            window->setAttribute(Qt::WA_X11NetWmWindowTypeToolBar, false);
-            window->setAttribute(Qt::WA_X11NetWmWindowTypeToolBar, true);
-        }
-        return false;
-    }
-};
-
 } // namespace
 
 ItemSelect::ItemSelect(const QString &appDir)
@@ -51,12 +33,11 @@ ItemSelect::ItemSelect(const QString &appDir)
       m_appDir(appDir)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    // A picker has no task bar entry: minimised, it would be out of reach.
-    // Some window managers (openbox among them) ignore the Motif hints that
-    // drop the minimise button, but give a toolbar window none; the fixed size
-    // keeps it from being maximised.
-    installEventFilter(new ToolbarWindowType(this));
-    setWindowIcon(QIcon(u":/kaogumi.svg"_s));
+    // A picker has no task bar entry: minimised, it would be out of reach. As
+    // a toolbar window it gets no minimise button; the fixed size keeps it
+    // from being maximised.
+    ToolbarWindow::mark(this);
+    setWindowIcon(MsgBox::applicationIcon());
     setFixedSize(kClientSize);
 
     Image1 = new SampleView(this);
@@ -142,8 +123,8 @@ bool ItemSelect::Command1_Click()
     if (p < 0 || p >= m_partList.size())
         return false;
     if (const std::optional<Category> category = Categories::fromWord(m_typeName)) {
-        Q_EMIT decided(*category, m_typeName + u'\\' + m_partList.at(p),
-                       QString::number(p).rightJustified(2, u'0'));
+        Q_EMIT decided(*category, Categories::partEntry(*category, m_partList.at(p)),
+                       Categories::partCode(p));
     }
     return true;
 }
