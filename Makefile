@@ -2,11 +2,13 @@
 #   make run    install what is missing, build, and start the program
 #   make test   install what is missing, build, and run every test headless
 # Further targets: make asan (the tests in an ASan + UBSan build, leaks
-# checked), make bench, make package (a Debian package, build/kaogumi_*.deb).
+# checked), make memcheck (one session of the program under valgrind),
+# make bench, make package (a Debian package, build/kaogumi_*.deb).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+MEMCHECK_BUILD ?= build-memcheck
 CMAKE_ARGS ?=
 ifeq ($(CI),true)
 CMAKE_ARGS += -DKAOGUMI_WERROR=ON
@@ -22,7 +24,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1
 
-.PHONY: run test asan bench package deps build clean
+.PHONY: run test asan memcheck bench package deps build clean
 
 deps:
 	@scripts/install-deps
@@ -60,6 +62,10 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# One session of the program, start-up to exit, under valgrind's memcheck.
+memcheck: deps
+	CMAKE_ARGS='$(CMAKE_ARGS)' scripts/memcheck $(MEMCHECK_BUILD)
+
 bench: deps
 	$(call configure,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=Release -DKAOGUMI_BENCH=ON $(CMAKE_ARGS))
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
@@ -68,4 +74,4 @@ bench: deps
 			--benchmark_report_aggregates_only=true || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(MEMCHECK_BUILD)
