@@ -166,7 +166,10 @@ qsizetype utf8Balance(const QByteArray &bytes)
 
 QString decodeUtf8(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // The file's byte-order mark was skipped before the split; a U+FEFF that
+    // opens a field is the field's own character, kept as written.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                       QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 

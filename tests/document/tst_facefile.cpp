@@ -108,6 +108,9 @@ private Q_SLOTS:
         // read back as UTF-8.
         QTest::newRow("code page 932 that reads as UTF-8 beside text that does not")
             << parts(u"縺０"_s, {}, u"髪\\h"_s, {}) << FaceParts{};
+        // U+FEFF is a byte-order mark only at the start of the file.
+        QTest::newRow("byte-order mark character opening a field")
+            << parts({}, {}, {}, u"\uFEFF目.png"_s) << parts(u"\uFEFF"_s, {}, {}, {});
     }
     void readsBackWhatItWrote()
     {
@@ -284,6 +287,11 @@ private Q_SLOTS:
         refused("control byte after a closing quote",
                 sjis(line1 + u"\r\n\"03\"\x01,\"07\",\"12\",\"01\",\"\""_s),
                 Error::ControlCharacter, field(Record::PartCodes, Category::Outline));
+        // Code page 932 writes U+001A as 0x7F and reads 0x7F back as U+001A,
+        // the stand-in for bytes it cannot read: a file holding it would not
+        // come back the same once saved.
+        refused("SUB in UTF-8", (line2 + u"\r\n\"\x1a\",,,,"_s).toUtf8(), Error::ControlCharacter,
+                field(Record::PartCodes, Category::Outline));
         refused("C1 control in UTF-8",
                 (line1 + u"\r\n\"03\u0085\",\"07\",\"12\",\"01\",\"\""_s).toUtf8(),
                 Error::ControlCharacter, field(Record::PartCodes, Category::Outline));
