@@ -1,3 +1,4 @@
+#include "FullFilesystem.h"
 #include "ScriptedAnswers.h"
 #include "TestUtils.h"
 #include "document/FaceSession.h"
@@ -8,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -26,55 +26,6 @@ void modify(FaceSession &session, const ColourFace &face)
     session.document().PartFiles.Mouth = u"口\\another mouth.png"_s;
     session.document().Modified = true;
 }
-
-// A filesystem of 64 KiB mounted over a folder of the sandbox and filled up
-// to its last byte, after a face file has been put on it.
-class FullDisk
-{
-public:
-    FullDisk(const QString &folder, const QByteArray &faceBytes) : m_folder(folder)
-    {
-        const QByteArray path = QFile::encodeName(folder);
-        if (::mount("tmpfs", path.constData(), "tmpfs", 0, "size=64k") != 0) {
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-            return;
-        }
-        m_mounted = true;
-        QFile face(folder + u"/face.kgm"_s);
-        if (!face.open(QIODevice::WriteOnly) || face.write(faceBytes) != faceBytes.size()) {
-            m_error = face.errorString();
-            return;
-        }
-        face.close();
-        QFile filler(folder + u"/filler"_s);
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            m_error = filler.errorString();
-            return;
-        }
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) > 0) {
-        }
-        filler.close();
-        const QByteArray small(1, 'x');
-        while (filler.open(QIODevice::Append | QIODevice::Unbuffered) && filler.write(small) > 0)
-            filler.close();
-    }
-    ~FullDisk()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
-    }
-    FullDisk(const FullDisk &) = delete;
-    FullDisk &operator=(const FullDisk &) = delete;
-
-    // Empty when the disk is ready and full.
-    QString error() const { return m_error; }
-
-private:
-    QString m_folder;
-    QString m_error;
-    bool m_mounted = false;
-};
 
 const QString kNoSpace = QString::fromLocal8Bit(std::strerror(ENOSPC));
 const QString kNotAFile = u"通常のファイルではありません。"_s;
@@ -104,10 +55,11 @@ private Q_SLOTS:
         SandboxAppDir app;
         ColourFace face(app);
         const QByteArray path = QFile::encodeName(app.filePath(target));
-        std::unique_ptr<FullDisk> disk;
+        std::unique_ptr<FullFilesystem> disk;
         if (target.startsWith(u"disk/")) {
             QVERIFY(QDir(app.path()).mkdir(u"disk"_s));
-            disk = std::make_unique<FullDisk>(app.filePath(u"disk"_s), face.fileBytes());
+            disk = std::make_unique<FullFilesystem>(
+                app.filePath(u"disk"_s), FullFilesystem::Files{{u"face.kgm"_s, face.fileBytes()}});
             if (!disk->error().isEmpty())
                 QSKIP(qPrintable(u"no full filesystem to test on: "_s + disk->error()));
         } else if (target == u"fifo.kgm") {
