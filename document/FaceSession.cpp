@@ -55,7 +55,14 @@ void FaceSession::LoadFace(const QString &fileName)
         m_doc.Modified = false;
         return;
     }
+    readFace(fileName);
+}
 
+void FaceSession::readFace(const QString &fileName)
+{
+    // A file chosen to be opened that is gone by now (deleted since it was
+    // chosen or dropped) is reported like any file that cannot be read: taken
+    // as a new face, it would empty the face on screen without a word.
     const RegularFile::Result file = RegularFile::head(fileName, FaceFile::MaxFileBytes);
     if (!file.ok()) {
         // The face on screen stays as it is, and so does the file it belongs to.
@@ -150,13 +157,13 @@ void FaceSession::open()
     }
     if (m_fileDialog.Cancel())
         return;
-    LoadFace(m_fileDialog.Filename());
+    readFace(m_fileDialog.Filename());
 }
 
 void FaceSession::openFile(const QString &fileName)
 {
     if (askBeforeOpening())
-        LoadFace(fileName);
+        readFace(fileName);
 }
 
 void FaceSession::adoptFace(const FaceParts &partFiles, const FaceParts &partCodes)

@@ -25,17 +25,17 @@ public:
     FaceDocument &document() { return m_doc; }
     const FaceDocument &document() const { return m_doc; }
 
-    // Reads the face file fileName into the face. A name that names nothing
-    // yet starts an empty face that Save creates. A file that cannot be read,
-    // or is not a face file, is reported and changes nothing: neither the
-    // face nor the name of its file.
+    // Reads the face file fileName into the face: the file named when the
+    // program starts. A name that names nothing yet starts an empty face that
+    // Save creates. A file that cannot be read, or is not a face file, is
+    // reported and changes nothing: neither the face nor the name of its file.
     void LoadFace(const QString &fileName);
 
     // The commands of the File menu.
     void newFace();
     void open();
     // Open without the dialog: the face file fileName, after the same
-    // question as Open.
+    // question as Open. Like Open, it reports a file that is missing.
     void openFile(const QString &fileName);
     // After the same question as Open, the face becomes these parts: a face
     // read from somewhere other than a face file (an exported picture). It
@@ -68,6 +68,7 @@ Q_SIGNALS:
 private:
     bool askSaveFirst(const QString &question, const QString &title);
     bool askBeforeOpening();
+    void readFace(const QString &fileName);
     bool writeFace(const QString &fileName);
     void showError(const QString &prompt);
 
