@@ -66,12 +66,12 @@ asan: deps
 memcheck: deps
 	CMAKE_ARGS='$(CMAKE_ARGS)' scripts/memcheck $(MEMCHECK_BUILD)
 
+# Builds the benchmarks, runs each with repetitions and writes the record of
+# figures and floors, docs/performance.md.
 bench: deps
 	$(call configure,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=Release -DKAOGUMI_BENCH=ON $(CMAKE_ARGS))
-	cmake --build $(BENCH_BUILD) -j $(JOBS)
-	@for b in $$(find $(BENCH_BUILD)/bench -maxdepth 1 -type f -executable -name 'bench_*' | sort); do \
-		QT_QPA_PLATFORM=offscreen "$$b" --benchmark_repetitions=5 \
-			--benchmark_report_aggregates_only=true || exit 1; done
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
+	scripts/bench-record $(BENCH_BUILD) docs/performance.md
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(MEMCHECK_BUILD)

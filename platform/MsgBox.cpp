@@ -87,7 +87,11 @@ QString applicationTitle()
 
 QIcon applicationIcon()
 {
-    return QIcon(u":/kaogumi.svg"_s);
+    // Read once: every window carries the icon, and each reading parses the
+    // picture again (at start-up six times), while copies share one engine
+    // and the sizes it has drawn.
+    static const QIcon icon(u":/kaogumi.svg"_s);
+    return icon;
 }
 
 void setHandler(Handler h)
