@@ -38,6 +38,8 @@ const QString kCode = u"403120701"_s;
 const QString kQueue = u"kaogumi_memcheck"_s;
 // Under the memory checker the program runs some fifty times slower.
 constexpr std::chrono::seconds kPatience(180);
+// What CTest takes for a skipped test.
+constexpr int kSkipped = 77;
 
 bool check(bool ok, const QString &what)
 {
@@ -148,8 +150,13 @@ int main(int argc, char *argv[])
     // Before anything touches a printer: the print support reads where the
     // scheduler is once.
     PrivateCups cups;
-    if (!check(cups.start() && cups.addPdfQueue(kQueue),
-               u"a private scheduler with a PDF queue: "_s + cups.reason()))
+    if (!cups.start()) {
+        check(false, u"a private scheduler: "_s + cups.reason());
+        // Outside CI (not root, say) the test is skipped; scripts/memcheck
+        // still fails, since the session did not run.
+        return PrivateCups::mustRun() ? 1 : kSkipped;
+    }
+    if (!check(cups.addPdfQueue(kQueue), u"a PDF queue: "_s + cups.reason()))
         return 1;
     QTemporaryDir folder;
 
