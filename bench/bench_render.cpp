@@ -1,9 +1,17 @@
 // Redrawing the main window: four typical parts (an outline at its own size,
 // eyes, hair and mouth with transparency, stretched to their boxes), read
-// from disk every time as the window does.
+// from disk as the window reads them, beside the floors it is compared with:
+// decoding the four files alone, and decoding them plus a plain composite.
+// Then the same with one part as large as the decoder accepts (5,600 ×
+// 5,600 pixels): a redraw of the unchanged face, and a decision that changes
+// another part.
+#include "document/Composite.h"
 #include "document/Main.h"
+#include "platform/PictureFile.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -25,25 +33,133 @@ void writePart(const QString &path, QSize size, QColor colour, bool transparentH
         QRect(QPoint(), size).adjusted(2, 2, -2, transparentHalf ? -size.height() / 2 : -2));
     painter.end();
     image.save(path);
+    // A parts library is written long before it is drawn from.
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                         QFileDevice::FileModificationTime);
 }
 
+constexpr int kMouths = 8;
+
+// The parts folder, written once for every benchmark of the run: the four
+// typical parts, further mouths to decide between, and the large eyes.
+struct Library
+{
+    Library()
+    {
+        for (const QString &category : {u"顔"_s, u"目"_s, u"髪"_s, u"口"_s})
+            QDir(dir.path()).mkpath(category);
+        writePart(dir.filePath(u"顔/f00.png"_s), {200, 240}, QColor(255, 220, 180), false);
+        writePart(dir.filePath(u"目/e00.png"_s), {80, 80}, Qt::black, true);
+        writePart(dir.filePath(u"髪/h00.png"_s), {200, 200}, QColor(60, 30, 10), true);
+        for (int i = 0; i < kMouths; ++i)
+            writePart(dir.filePath(u"口/m%1.png"_s.arg(i, 2, 10, QChar(u'0'))), {100, 100},
+                      QColor::fromHsv(i * 40, 255, 200), true);
+        writePart(dir.filePath(u"目/large.png"_s), {5600, 5600}, Qt::black, true);
+    }
+    static const Library &get()
+    {
+        static const Library library;
+        return library;
+    }
+    QString path() const { return dir.path(); }
+
+    QTemporaryDir dir;
+    const FaceParts typical{u"顔\\f00.png"_s, u"口\\m00.png"_s, u"髪\\h00.png"_s, u"目\\e00.png"_s};
+    const FaceParts large{u"顔\\f00.png"_s, u"口\\m00.png"_s, u"髪\\h00.png"_s, u"目\\large.png"_s};
+};
+
+QString mouthEntry(int i)
+{
+    return u"口\\m%1.png"_s.arg(i, 2, 10, QChar(u'0'));
+}
+
+Composite::Layers decode(const Library &library, const FaceParts &parts)
+{
+    const auto read = [&](const QString &entry) {
+        return PictureFile::read(Composite::partPath(library.path(), entry));
+    };
+    return {read(parts.Outline), read(parts.Eyes), read(parts.Hair), read(parts.Mouth)};
+}
+
+// Floor: the four files decoded, nothing drawn.
+void BM_DecodeFourParts(benchmark::State &state)
+{
+    const Library &library = Library::get();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(decode(library, library.typical));
+}
+BENCHMARK(BM_DecodeFourParts)->Unit(benchmark::kMillisecond);
+
+// Floor: the four files decoded and painted one over another on a plain
+// 249 × 265 picture.
+void BM_DecodeAndComposite(benchmark::State &state)
+{
+    const Library &library = Library::get();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Composite::picture(decode(library, library.typical)));
+}
+BENCHMARK(BM_DecodeAndComposite)->Unit(benchmark::kMillisecond);
+
+// The main window's redraw of a face whose part files did not change.
 void BM_Render(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    for (const QString &category : {u"顔"_s, u"目"_s, u"髪"_s, u"口"_s})
-        QDir(dir.path()).mkpath(category);
-    writePart(dir.filePath(u"顔/f00.png"_s), {200, 240}, QColor(255, 220, 180), false);
-    writePart(dir.filePath(u"目/e00.png"_s), {80, 80}, Qt::black, true);
-    writePart(dir.filePath(u"髪/h00.png"_s), {200, 200}, QColor(60, 30, 10), true);
-    writePart(dir.filePath(u"口/m00.png"_s), {100, 100}, Qt::red, true);
-
-    Main main(dir.path());
+    const Library &library = Library::get();
+    Main main(library.path());
     FaceDocument &doc = main.document();
-    doc.PartFiles = {u"顔\\f00.png"_s, u"口\\m00.png"_s, u"髪\\h00.png"_s, u"目\\e00.png"_s};
+    doc.PartFiles = library.typical;
     doc.PartCodes = {u"00"_s, u"00"_s, u"00"_s, u"00"_s};
     for (auto _ : state)
         main.Render();
 }
 BENCHMARK(BM_Render)->Unit(benchmark::kMillisecond);
+
+// Floor of the large part: its file decoded.
+void BM_DecodeLargePart(benchmark::State &state)
+{
+    const Library &library = Library::get();
+    const QString path = Composite::partPath(library.path(), library.large.Eyes);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PictureFile::read(path));
+}
+BENCHMARK(BM_DecodeLargePart)->Unit(benchmark::kMillisecond);
+
+// The redraw of an unchanged face whose eyes are the large part.
+void BM_RenderWithLargePart(benchmark::State &state)
+{
+    const Library &library = Library::get();
+    Main main(library.path());
+    main.document().PartFiles = library.large;
+    for (auto _ : state)
+        main.Render();
+}
+BENCHMARK(BM_RenderWithLargePart)->Unit(benchmark::kMillisecond);
+
+// A picker's decision (another mouth each time) on a face whose eyes are the
+// large part: the window takes the part and redraws. The mouth decided on is
+// given a new modification time first, as if it had never been drawn, so the
+// redraw has one part to decode.
+void BM_DecisionWithLargePart(benchmark::State &state)
+{
+    const Library &library = Library::get();
+    Main main(library.path());
+    main.document().PartFiles = library.large;
+    main.Render();
+    const QDateTime yesterday = QDateTime::currentDateTime().addDays(-1);
+    int decisions = 0;
+    for (auto _ : state) {
+        const int mouth = ++decisions % kMouths;
+        state.PauseTiming();
+        QFile file(library.dir.filePath(u"口/m%1.png"_s.arg(mouth, 2, 10, QChar(u'0'))));
+        if (!file.open(QIODevice::ReadWrite) ||
+            !file.setFileTime(yesterday.addSecs(decisions), QFileDevice::FileModificationTime))
+            state.SkipWithError("cannot set the part's modification time");
+        file.close();
+        state.ResumeTiming();
+        main.takePart(Category::Mouth, mouthEntry(mouth), u"%1"_s.arg(mouth, 2, 10, QChar(u'0')));
+    }
+}
+BENCHMARK(BM_DecisionWithLargePart)->Unit(benchmark::kMillisecond);
 
 } // namespace
