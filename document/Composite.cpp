@@ -1,6 +1,6 @@
 #include "document/Composite.h"
 
-#include "platform/PictureFile.h"
+#include "platform/PictureCache.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,15 +50,15 @@ QImage loadPart(const QString &appDir, const QString &entry)
 {
     if (entry.isEmpty())
         return {};
-    QString path = partPath(appDir, entry);
+    const QString path = partPath(appDir, entry);
     if (!staysInside(appDir, path))
         return {};
-    if (!QFileInfo(path).isFile()) {
-        path = findIgnoringCase(path);
-        if (path.isEmpty())
-            return {};
-    }
-    return PictureFile::read(path);
+    // The name as it stands first: the cache looks at the file itself anyway.
+    const QImage image = PictureCache::shared().read(path);
+    if (!image.isNull() || QFileInfo(path).isFile())
+        return image;
+    const QString found = findIgnoringCase(path);
+    return found.isEmpty() ? QImage() : PictureCache::shared().read(found);
 }
 
 Layers loadLayers(const QString &appDir, const FaceParts &partFiles)

@@ -12,6 +12,11 @@ QImage read(const QString &path)
     QFile file;
     if (!RegularFile::open(path, file).ok())
         return {};
+    return read(file);
+}
+
+QImage read(QFile &file)
+{
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     return reader.read();

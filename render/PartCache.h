@@ -3,16 +3,14 @@
 #include "document/Composite.h"
 #include "document/FaceParts.h"
 
-#include <QHash>
-#include <QImage>
-#include <QMutex>
 #include <QString>
 #include <QStringList>
 
 namespace BatchRender {
 
-// The part pictures of a parts library, each read once and then shared by
-// every face that uses it, from any thread.
+// The part pictures of a parts library for every face of a batch, from any
+// thread. Each picture is decoded once and shared while its file stays as it
+// was, through the program's one picture cache.
 class PartCache
 {
 public:
@@ -20,14 +18,10 @@ public:
 
     // The four pictures of a face, as Composite::loadLayers reads them. The
     // entries that name a part but give no picture are added to unreadable.
-    Composite::Layers layers(const FaceParts &partFiles, QStringList *unreadable = nullptr);
+    Composite::Layers layers(const FaceParts &partFiles, QStringList *unreadable = nullptr) const;
 
 private:
-    QImage part(const QString &entry, QStringList *unreadable);
-
     const QString m_appDir;
-    QMutex m_mutex;
-    QHash<QString, QImage> m_parts; // by entry; a null image for an unreadable one
 };
 
 } // namespace BatchRender

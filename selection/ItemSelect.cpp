@@ -1,7 +1,7 @@
 #include "selection/ItemSelect.h"
 
 #include "platform/MsgBox.h"
-#include "platform/PictureFile.h"
+#include "platform/PictureCache.h"
 #include "platform/ToolbarWindow.h"
 #include "selection/FileListing.h"
 #include "selection/SampleView.h"
@@ -111,7 +111,10 @@ void ItemSelect::VScroll1_Change()
     updateAccessibleName();
     if (p < 0 || p >= m_partList.size())
         return;
-    const QImage image = PictureFile::read(m_partFolder + m_partList.at(p));
+    // Through the cache the main window draws from: stepping back shows a
+    // part without decoding it again, and the part decided on is drawn into
+    // the face as it was decoded here.
+    const QImage image = PictureCache::shared().read(m_partFolder + m_partList.at(p));
     // A picture that cannot be read leaves the previous one in place.
     if (!image.isNull())
         Image1->setImage(image);

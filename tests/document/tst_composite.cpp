@@ -6,11 +6,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(FaceParts)
+
+namespace {
+enum class Change { None, Replaced, RewrittenInPlace, Removed, Garbage };
+}
+Q_DECLARE_METATYPE(Change)
 
 namespace {
 
@@ -185,6 +193,74 @@ private Q_SLOTS:
         QVERIFY(!Composite::loadPart(app, u"口\\red.png"_s).isNull());
 
         QVERIFY(Composite::loadPart(app, entry).isNull());
+    }
+
+    // Pictures decoded once are drawn again while their files stay as they
+    // were; each change below alters one thing the system says of the file
+    // (inode, modification time, size) and leaves the others as they were.
+    void redrawsThePartFileAsItIsNow_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("unchanged") << Change::None << red;
+        QTest::newRow("another file of the same size and time renamed over it")
+            << Change::Replaced << green;
+        QTest::newRow("rewritten in place, a nanosecond later")
+            << Change::RewrittenInPlace << green;
+        QTest::newRow("removed") << Change::Removed << white;
+        QTest::newRow("garbage written in place, the time set back") << Change::Garbage << white;
+    }
+    void redrawsThePartFileAsItIsNow()
+    {
+        QFETCH(Change, change);
+        SandboxAppDir app;
+        const QString path = app.filePath(u"顔/f.bmp"_s);
+        const QString other = app.filePath(u"顔/other.bmp"_s);
+        // BMP files of one size have one length whatever their colour.
+        const auto write = [](const QString &to, QColor colour) {
+            QImage image(20, 20, QImage::Format_RGB32);
+            image.fill(colour);
+            return image.save(to, "BMP");
+        };
+        // Long ago, so that nothing counts as just written.
+        const auto setTime = [](const QString &file, long nanoseconds) {
+            const timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, nanoseconds}};
+            return ::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0) == 0;
+        };
+        QVERIFY(write(path, Qt::red) && setTime(path, 0));
+        FaceParts files;
+        files.Outline = u"顔\\f.bmp"_s;
+        QCOMPARE(rgbName(render(app, files), 25, 15), red);
+        struct stat before, after;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+
+        switch (change) {
+        case Change::None:
+            break;
+        case Change::Replaced:
+            QVERIFY(write(other, Qt::green) && setTime(other, 0));
+            QCOMPARE(std::rename(QFile::encodeName(other).constData(),
+                                 QFile::encodeName(path).constData()),
+                     0);
+            break;
+        case Change::RewrittenInPlace:
+            QVERIFY(write(path, Qt::green) && setTime(path, 1));
+            break;
+        case Change::Removed:
+            QVERIFY(QFile::remove(path));
+            break;
+        case Change::Garbage:
+            QVERIFY(app.writeFile(u"顔/f.bmp"_s, "not a picture") && setTime(path, 0));
+            break;
+        }
+        if (change != Change::Removed) {
+            QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+            QCOMPARE(after.st_ino != before.st_ino, change == Change::Replaced);
+            QCOMPARE(after.st_mtim.tv_nsec != before.st_mtim.tv_nsec,
+                     change == Change::RewrittenInPlace);
+            QCOMPARE(after.st_size != before.st_size, change == Change::Garbage);
+        }
+        QTEST(rgbName(render(app, files), 25, 15), "colour");
     }
 
     void composesTheFaceCode_data()
