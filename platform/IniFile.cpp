@@ -163,6 +163,26 @@ bool writable(const QString &appName, const QString &key, const QString &text)
            !key.startsWith(u'#');
 }
 
+// The value the parser finds for the key in the file's bytes, before it is
+// unquoted and cut; nothing when it finds none.
+std::optional<QString> parsedValue(const QByteArray &bytes, const QString &sectionName,
+                                   const QString &keyName)
+{
+    // Bytes that are not code page 932 read as U+FFFD, the rest of the file
+    // still reads.
+    QStringDecoder decoder(CodePage, QStringConverter::Flag::Stateless);
+    const QByteArray utf8 = QString(decoder(bytes)).toUtf8();
+
+    Parser parser(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/true, /*a_bMultiLine=*/false);
+    if (parser.LoadData(utf8.constData(), size_t(utf8.size())) < 0)
+        return std::nullopt;
+    const char *found =
+        parser.GetValue(sectionName.toUtf8().constData(), keyName.toUtf8().constData(), nullptr);
+    if (!found)
+        return std::nullopt;
+    return QString::fromUtf8(found);
+}
+
 } // namespace
 
 QString IniFile::GetIni(const QString &appName, const QString &section,
@@ -177,20 +197,10 @@ QString IniFile::GetIni(const QString &appName, const QString &section,
     const std::optional<QByteArray> bytes = readFile(m_iniFile);
     if (!bytes)
         return fallback;
-
-    // Bytes that are not code page 932 read as U+FFFD, the rest of the file
-    // still reads.
-    QStringDecoder decoder(CodePage, QStringConverter::Flag::Stateless);
-    const QByteArray utf8 = QString(decoder(*bytes)).toUtf8();
-
-    Parser parser(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/true, /*a_bMultiLine=*/false);
-    if (parser.LoadData(utf8.constData(), size_t(utf8.size())) < 0)
-        return fallback;
-    const char *found =
-        parser.GetValue(sectionName.toUtf8().constData(), keyName.toUtf8().constData(), nullptr);
+    const std::optional<QString> found = parsedValue(*bytes, sectionName, keyName);
     if (!found)
         return fallback;
-    QString value = QString::fromUtf8(found);
+    QString value = *found;
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
         value = value.mid(1, value.size() - 2);
@@ -211,10 +221,13 @@ QString IniFile::SetIni(const QString &appName, const QString &section, const QS
         if (!bytes)
             return QString();
         // A file that is not code page 932 text would not come back byte for
-        // byte: it is left alone.
+        // byte: it is left alone. So is one holding a character by a second
+        // code of that code page (the NEC and IBM rows give some of them
+        // two), which writing would give its first code.
         QStringDecoder decoder(CodePage, QStringConverter::Flag::Stateless);
         content = decoder(*bytes);
-        if (decoder.hasError())
+        QStringEncoder again(CodePage, QStringConverter::Flag::Stateless);
+        if (decoder.hasError() || QByteArray(again(content)) != *bytes)
             return QString();
     }
 
@@ -276,6 +289,13 @@ QString IniFile::SetIni(const QString &appName, const QString &section, const QS
     QStringEncoder encoder(CodePage, QStringConverter::Flag::Stateless);
     const QByteArray bytes = encoder(updated);
     if (encoder.hasError())
+        return QString();
+    // The lines are found by the parser's rules, but a file of odd lines can
+    // still read otherwise (a lone "[" takes the next line's text up to its
+    // "]" as a section name): the key must read back as it would alone.
+    const QByteArray alone =
+        encoder(u'[' + sectionName + QStringLiteral("]\r\n") + keyName + u'=' + value);
+    if (parsedValue(bytes, sectionName, keyName) != parsedValue(alone, sectionName, keyName))
         return QString();
     // Whether it worked is not reported; a failed write leaves the old file.
     AtomicFile::write(m_iniFile, bytes);

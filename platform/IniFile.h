@@ -35,7 +35,8 @@ public:
     // is empty, when a name or the text cannot be written as one line that
     // reads back the same (a line break anywhere, "=" or a leading "[", ";" or
     // "#" in the key, "]" in the section, an empty name), when code page 932
-    // cannot hold the result, when the file is not code page 932 text, or when
+    // cannot hold the result, when the file is not code page 932 text (or holds
+    // a character by a code other than the one writing gives it), or when
     // the system refuses; the file then stays exactly as it was.
     QString SetIni(const QString &appName, const QString &section, const QString &text) const;
 

@@ -160,6 +160,16 @@ private Q_SLOTS:
         // U+301C, the wave dash Linux input gives, is not in code page 932.
         QTest::newRow("refused: text outside code page 932")
             << kept << u"s"_s << u"k"_s << u"〜"_s << kept;
+        // The parser reads the text after a lone "[", up to the next "]" even
+        // on a later line, as a section name: a section added after it would
+        // not be found.
+        const QByteArray loneBracket = "[s]\r\nk=old\r\n[\r\n";
+        QTest::newRow("refused: a new section after a lone [")
+            << loneBracket << u"t"_s << u"k"_s << u"v"_s << loneBracket;
+        // 0x8790 is ≒ in the NEC row, which code page 932 writes as 0x81E0.
+        QTest::newRow("refused: a character by its second code")
+            << QByteArray("[s]\r\nk=old\r\nn=\x87\x90\r\n") << u"s"_s << u"k"_s << u"v"_s
+            << QByteArray("[s]\r\nk=old\r\nn=\x87\x90\r\n");
         QTest::newRow("refused: the file is not code page 932")
             << QByteArray("[s]\r\nk=\x85\x40\r\n") << u"s"_s << u"k"_s << u"v"_s
             << QByteArray("[s]\r\nk=\x85\x40\r\n");
