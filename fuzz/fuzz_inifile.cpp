@@ -198,7 +198,9 @@ private:
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    g_folder = new QTemporaryDir;
+    // Removed with its files when the run ends.
+    static QTemporaryDir folder;
+    g_folder = &folder;
     if (!g_folder->isValid())
         fail("no temporary folder", {}, {});
     return 0;

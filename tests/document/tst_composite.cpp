@@ -129,6 +129,24 @@ private Q_SLOTS:
         QCOMPARE(rgbName(s, 120, 200), yellow);
     }
 
+    void fillsWhatAPartCutShortLacksWithBlack()
+    {
+        // A BMP whose last rows, the top of the picture, are missing (a copy
+        // broken off) still reads. What it lacks is black, not whatever the
+        // memory held before: here, most likely, bytes just freed.
+        SandboxAppDir app;
+        const QString entry = app.addPart(u"顔"_s, u"f.bmp"_s, {40, 40}, Qt::red);
+        QVERIFY(app.writeFile(u"顔/f.bmp"_s, app.readFile(u"顔/f.bmp"_s).chopped(20 * 120)));
+        QByteArray freed(100'000, '\x55');
+        freed = QByteArray();
+        const QImage part = Composite::loadPart(app.path(), entry);
+        QCOMPARE(part.pixel(0, 39), qRgb(255, 0, 0));
+        for (int y = 0; y < 20; ++y) {
+            for (int x = 0; x < 40; ++x)
+                QCOMPARE(part.pixel(x, y), qRgb(0, 0, 0));
+        }
+    }
+
     void clearsToWhiteFirst()
     {
         SandboxAppDir app;
