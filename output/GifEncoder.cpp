@@ -1,3 +1,4 @@
+#include "document/FaceFile.h"
 #include "output/PictureEncoders.h"
 
 #include "EncoderSupport.h"
@@ -422,6 +423,11 @@ AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const Q
 
 namespace Support {
 
+namespace {
+// The longest comment a memo can be: its key and a face file in base64.
+constexpr qsizetype kMaxMemoComment = 64 + (FaceFile::MaxFileBytes + 2) / 3 * 4;
+} // namespace
+
 std::optional<Memo> readGifMemo(QIODevice &device)
 {
     int error = 0;
@@ -452,13 +458,20 @@ std::optional<Memo> readGifMemo(QIODevice &device)
             if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR)
                 return std::nullopt;
             QByteArray text;
+            bool tooLong = false;
             while (block) {
-                // A sub-block: its length, then that many bytes.
-                text.append(reinterpret_cast<const char *>(block + 1), block[0]);
+                // A sub-block: its length, then that many bytes. A comment
+                // longer than any face file's record is not one: its blocks
+                // are skipped, not gathered, so a hostile picture cannot take
+                // the memory.
+                if (text.size() + block[0] > kMaxMemoComment)
+                    tooLong = true;
+                if (!tooLong)
+                    text.append(reinterpret_cast<const char *>(block + 1), block[0]);
                 if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
                     return std::nullopt;
             }
-            if (code != COMMENT_EXT_FUNC_CODE)
+            if (code != COMMENT_EXT_FUNC_CODE || tooLong)
                 continue;
             if (text.startsWith(faceKey) && !faceFile)
                 faceFile = text.mid(faceKey.size());

@@ -19,10 +19,6 @@ namespace BatchRender {
 
 namespace {
 
-// A face file holds two short lines; a larger file is no face file, and
-// reading stops here so that it cannot take the memory.
-constexpr qint64 kMaxFaceFileBytes = 1 << 20;
-
 QString refusal(const FaceFile::Reason &reason)
 {
     if (reason.error == FaceFile::Error::TooFewFields)
@@ -47,7 +43,7 @@ std::optional<Face> readFaceFile(const QString &path, QString *reason)
     } else if (!file.open(QIODevice::ReadOnly)) {
         *reason = file.errorString();
     } else {
-        bytes = file.read(kMaxFaceFileBytes);
+        bytes = file.read(FaceFile::MaxFileBytes);
         if (file.error() != QFileDevice::NoError)
             *reason = file.errorString();
     }

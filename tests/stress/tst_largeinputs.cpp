@@ -4,6 +4,7 @@
 #include "document/FaceFileMessages.h"
 #include "document/Main.h"
 #include "document/PictureBox.h"
+#include "output/PictureEncoders.h"
 #include "selection/ItemSelect.h"
 #include "selection/SampleView.h"
 
@@ -404,6 +405,42 @@ private Q_SLOTS:
         QCOMPARE(w.document().PartCodes.Mouth, u"49999"_s);
         QCOMPARE(rgbName(w.Picture1->image(), 120, 200), u"#800080"_s);
         QVERIFY(messages.asked.isEmpty());
+    }
+
+    // An exported picture keeps its face in a comment; a GIF dropped on the
+    // window whose comment runs to 100 MB is no such picture: the comment is
+    // passed over without being gathered, and the face code beside it is
+    // still read.
+    void aPictureCommentLongerThanAnyFace()
+    {
+        RUN_IN_OWN_PROCESS();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"huge-comment.gif"_s);
+        const auto comment = [](const QByteArray &text) {
+            QByteArray out("\x21\xfe");
+            for (qsizetype at = 0; at < text.size(); at += 255)
+                out += char(qMin<qsizetype>(255, text.size() - at)) + text.mid(at, 255);
+            return out + '\0';
+        };
+        // 1 × 1 pixels without a colour table, then the comments, then the end.
+        const QByteArray head = "GIF89a" + le16(1) + le16(1) + QByteArray(3, '\0') +
+                                comment("KaogumiFaceCode: 403120004");
+        const QByteArray faceKey("\x21\xfe\xff"
+                                 "KaogumiFace: ");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(head + faceKey + QByteArray(255 - 13, 'A'));
+        const QByteArray block = '\xff' + QByteArray(255, 'A');
+        for (int i = 0; i < 400002; ++i)
+            QVERIFY(file.write(block) == block.size());
+        file.write(QByteArray("\0\x3b", 2));
+        file.close();
+
+        startCounting();
+        const auto memo = PictureEncoders::readMemo(path);
+        QVERIFY(memo);
+        QVERIFY(memo->faceFile.isEmpty());
+        QCOMPARE(memo->faceCode, u"403120004"_s);
     }
 };
 
