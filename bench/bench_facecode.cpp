@@ -112,13 +112,13 @@ void BM_FaceCodeEntry(benchmark::State &state)
 {
     enterCodes(state, false);
 }
-BENCHMARK(BM_FaceCodeEntry)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FaceCodeEntry)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 void BM_FaceCodeEntryChangedParts(benchmark::State &state)
 {
     enterCodes(state, true);
 }
-BENCHMARK(BM_FaceCodeEntryChangedParts)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FaceCodeEntryChangedParts)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 void BM_DecodeFourPartsAndComposite(benchmark::State &state)
 {
@@ -137,6 +137,6 @@ void BM_DecodeFourPartsAndComposite(benchmark::State &state)
         benchmark::DoNotOptimize(Composite::picture(layers));
     }
 }
-BENCHMARK(BM_DecodeFourPartsAndComposite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeFourPartsAndComposite)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 } // namespace

@@ -102,5 +102,13 @@ void readdirAndSort(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(readdirAndSort)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
-BENCHMARK(listFiles)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(readdirAndSort)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK(listFiles)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
