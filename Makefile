@@ -3,12 +3,15 @@
 #   make test   install what is missing, build, and run every test headless
 # Further targets: make asan (the tests in an ASan + UBSan build, leaks
 # checked), make memcheck (one session of the program under valgrind),
-# make bench, make package (a Debian package, build/kaogumi_*.deb).
+# make bench, make package (a Debian package, build/kaogumi_*.deb), make fuzz
+# (every fuzz target for FUZZ_SECONDS, default 30, each).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 MEMCHECK_BUILD ?= build-memcheck
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 CMAKE_ARGS ?=
 ifeq ($(CI),true)
 CMAKE_ARGS += -DKAOGUMI_WERROR=ON
@@ -24,7 +27,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1
 
-.PHONY: run test asan memcheck bench package deps build clean
+.PHONY: run test asan memcheck bench fuzz package deps build clean
 
 deps:
 	@scripts/install-deps
@@ -73,5 +76,15 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
 	scripts/bench-record $(BENCH_BUILD) docs/performance.md
 
+# Every fuzz target under libFuzzer (clang; the program's libraries
+# instrumented, ASan + UBSan) for FUZZ_SECONDS each, from the seed corpus;
+# fails on any finding, whose input lands in $(FUZZ_BUILD)/fuzz/findings.
+fuzz: deps
+	$(call configure,$(FUZZ_BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+		-DCMAKE_CXX_COMPILER=clang++ -DKAOGUMI_FUZZ=ON $(CMAKE_ARGS))
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target kaogumi_fuzz_targets
+	scripts/fuzz-corpus $(FUZZ_BUILD)
+	scripts/fuzz-run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(MEMCHECK_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(MEMCHECK_BUILD) $(FUZZ_BUILD)
