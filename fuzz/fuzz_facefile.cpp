@@ -9,7 +9,11 @@
 //  - on written bytes: what follows the tenth field changes nothing, a bad
 //    byte damages its own field only, a control byte in a field or a missing
 //    line is refused, naming the field.
+//  - the face code of a face whose codes are two digits each, typed back
+//    into the face code entry, gives the same four codes.
+#include "document/FaceCode.h"
 #include "document/FaceFile.h"
+#include "selection/FaceCodeRules.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -147,6 +151,22 @@ void splitIntoFace(const QByteArray &bytes, FaceParts &files, FaceParts &codes)
     }
 }
 
+bool twoDigits(const QString &code)
+{
+    return code.size() == 2 && code.at(0).isDigit() && code.at(0).unicode() < 0x80 &&
+           code.at(1).isDigit() && code.at(1).unicode() < 0x80;
+}
+
+void checkFaceCode(const FaceParts &codes, const uint8_t *data, size_t size)
+{
+    if (!twoDigits(codes.Outline) || !twoDigits(codes.Eyes) || !twoDigits(codes.Hair) ||
+        !twoDigits(codes.Mouth)) {
+        return;
+    }
+    if (FaceCodeRules::splitFields(FaceCode::compose(codes)) != codes)
+        fail("the face code typed back names other codes", data, size);
+}
+
 int g_accepted = 0;
 int g_written = 0;
 
@@ -160,6 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const FaceFile::ReadResult first = FaceFile::read(bytes);
     if (first.ok()) {
         ++g_accepted;
+        checkFaceCode(first.PartCodes, data, size);
         const FaceFile::WriteResult written = FaceFile::write(first.PartFiles, first.PartCodes);
         if (written.ok()) {
             checkWritten(written.bytes, first.PartFiles, first.PartCodes, data, size);
