@@ -254,6 +254,6 @@ std::string folderOfNames(std::mt19937 &random)
 
 int main(int argc, char **argv)
 {
-    return FixedRun::run(argc, argv, "fuzz_filelisting", 1000, folderOfNames);
+    return FixedRun::run(argc, argv, "fuzz_filelisting", 3000, folderOfNames);
 }
 #endif

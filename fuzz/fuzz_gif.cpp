@@ -175,6 +175,6 @@ std::string pictureBytes(std::mt19937 &random)
 
 int main(int argc, char **argv)
 {
-    return FixedRun::run(argc, argv, "fuzz_gif", 2000, pictureBytes);
+    return FixedRun::run(argc, argv, "fuzz_gif", 4000, pictureBytes);
 }
 #endif

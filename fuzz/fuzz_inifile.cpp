@@ -287,9 +287,9 @@ std::string settings(std::mt19937 &random)
 
 int main(int argc, char **argv)
 {
-    const int status = FixedRun::run(argc, argv, "fuzz_inifile", 1000, settings);
+    const int status = FixedRun::run(argc, argv, "fuzz_inifile", 3000, settings);
     std::printf("fuzz_inifile: %d writes done\n", g_written);
     // A run that never got past the refusals would check next to nothing.
-    return status == 0 && g_written > 250 ? 0 : 1;
+    return status == 0 && g_written > 750 ? 0 : 1;
 }
 #endif

@@ -120,6 +120,6 @@ std::string damagedPicture(std::mt19937 &random)
 
 int main(int argc, char **argv)
 {
-    return FixedRun::run(argc, argv, "fuzz_partimage", 300, damagedPicture);
+    return FixedRun::run(argc, argv, "fuzz_partimage", 1500, damagedPicture);
 }
 #endif
