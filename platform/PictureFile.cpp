@@ -27,8 +27,12 @@ QImage clearedPicture(const QImageReader &reader)
     const qint64 bytesPerLine =
         (qint64(size.width()) * QImage::toPixelFormat(format).bitsPerPixel() + 31) / 32 * 4;
     const qint64 bytes = bytesPerLine * size.height();
+    // Counted at four bytes a pixel whatever the file's depth, as the decoder
+    // counts it when it makes the picture itself: every picture is drawn from
+    // 32 bits a pixel, so a 1-bit bomb of 20,000 pixels square costs what its
+    // size says, not its depth.
     const int limit = QImageReader::allocationLimit();
-    if (limit > 0 && bytes > qint64(limit) << 20)
+    if (limit > 0 && qint64(size.width()) * size.height() * 4 > qint64(limit) << 20)
         return {};
     void *data = std::calloc(size_t(bytes), 1);
     if (!data)
