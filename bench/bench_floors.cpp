@@ -4,12 +4,12 @@
 // parts already in memory, the large eyes premultiplied as painting wants
 // them. The parts are drawn as bench_render draws its own: an outline at its
 // own size, eyes, hair and a mouth with transparency.
+#include "TypicalPart.h"
 #include "document/Composite.h"
 #include "platform/PictureFile.h"
 
 #include <QDir>
 #include <QImage>
-#include <QPainter>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -18,30 +18,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QImage drawPart(QSize size, QColor colour, bool transparentHalf)
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(transparentHalf ? Qt::transparent : Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(colour);
-    painter.drawEllipse(
-        QRect(QPoint(), size).adjusted(2, 2, -2, transparentHalf ? -size.height() / 2 : -2));
-    return image;
-}
-
 void BM_DecodeMouthAndCompositeLargeEyes(benchmark::State &state)
 {
     QTemporaryDir dir;
     const QString mouth = dir.filePath(u"m00.png"_s);
-    if (!drawPart({100, 100}, QColor::fromHsv(40, 255, 200), true).save(mouth)) {
+    if (!typicalPart({100, 100}, QColor::fromHsv(40, 255, 200), true).save(mouth)) {
         state.SkipWithError("cannot write the part");
         return;
     }
-    Composite::Layers layers{drawPart({200, 240}, QColor(255, 220, 180), false),
-                             drawPart({5600, 5600}, Qt::black, true)
+    Composite::Layers layers{typicalPart({200, 240}, QColor(255, 220, 180), false),
+                             typicalPart({5600, 5600}, Qt::black, true)
                                  .convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                             drawPart({200, 200}, QColor(60, 30, 10), true), QImage()};
+                             typicalPart({200, 200}, QColor(60, 30, 10), true), QImage()};
     for (auto _ : state) {
         layers.mouth = PictureFile::read(mouth);
         benchmark::DoNotOptimize(Composite::picture(layers));

@@ -8,6 +8,7 @@
 //
 // The CPU column is the whole process's: the painter hands wide fills to a
 // pool of threads, and their time counts too.
+#include "TypicalPart.h"
 #include "document/Composite.h"
 #include "document/Main.h"
 #include "platform/PictureFile.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QPainter>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -27,15 +27,7 @@ namespace {
 
 void writePart(const QString &path, QSize size, QColor colour, bool transparentHalf)
 {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(transparentHalf ? Qt::transparent : Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(colour);
-    painter.drawEllipse(
-        QRect(QPoint(), size).adjusted(2, 2, -2, transparentHalf ? -size.height() / 2 : -2));
-    painter.end();
-    image.save(path);
+    typicalPart(size, colour, transparentHalf).save(path);
     // A parts library is written long before it is drawn from.
     QFile file(path);
     if (file.open(QIODevice::ReadWrite))
