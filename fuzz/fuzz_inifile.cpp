@@ -111,7 +111,7 @@ QString readForm(const QString &written)
 
 // Whether the rules refuse the write: names and text that cannot be one line
 // of the file, text outside code page 932, or a file that is not code page
-// 932 text as writing gives it.
+// 932 text as writing gives it, or holds a NUL.
 bool refused(const QString &appName, const QString &key, const QString &text,
              const QByteArray &file)
 {
@@ -129,7 +129,7 @@ bool refused(const QString &appName, const QString &key, const QString &text,
     QStringDecoder decoder("windows-31j", QStringConverter::Flag::Stateless);
     const QString decoded = decoder.decode(file);
     QStringEncoder encoder("windows-31j", QStringConverter::Flag::Stateless);
-    return decoder.hasError() || QByteArray(encoder.encode(decoded)) != file;
+    return decoder.hasError() || QByteArray(encoder.encode(decoded)) != file || file.contains('\0');
 }
 
 // What differs between two files, once what they share at the start and the

@@ -223,11 +223,13 @@ QString IniFile::SetIni(const QString &appName, const QString &section, const QS
         // A file that is not code page 932 text would not come back byte for
         // byte: it is left alone. So is one holding a character by a second
         // code of that code page (the NEC and IBM rows give some of them
-        // two), which writing would give its first code.
+        // two), which writing would give its first code, and one holding a
+        // NUL, where reading stops: writing its line would bring what
+        // follows to light.
         QStringDecoder decoder(CodePage, QStringConverter::Flag::Stateless);
         content = decoder(*bytes);
         QStringEncoder again(CodePage, QStringConverter::Flag::Stateless);
-        if (decoder.hasError() || QByteArray(again(content)) != *bytes)
+        if (decoder.hasError() || QByteArray(again(content)) != *bytes || bytes->contains('\0'))
             return QString();
     }
 

@@ -36,8 +36,8 @@ public:
     // reads back the same (a line break anywhere, "=" or a leading "[", ";" or
     // "#" in the key, "]" in the section, an empty name), when code page 932
     // cannot hold the result, when the file is not code page 932 text (or holds
-    // a character by a code other than the one writing gives it), or when
-    // the system refuses; the file then stays exactly as it was.
+    // a character by a code other than the one writing gives it, or a NUL), or
+    // when the system refuses; the file then stays exactly as it was.
     QString SetIni(const QString &appName, const QString &section, const QString &text) const;
 
 private:

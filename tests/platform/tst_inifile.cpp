@@ -170,6 +170,10 @@ private Q_SLOTS:
         QTest::newRow("refused: a character by its second code")
             << QByteArray("[s]\r\nk=old\r\nn=\x87\x90\r\n") << u"s"_s << u"k"_s << u"v"_s
             << QByteArray("[s]\r\nk=old\r\nn=\x87\x90\r\n");
+        // Reading ends at a NUL: writing its line would bring x to light.
+        const QByteArray withNul("[s]\r\nk=old\0\r\nx=1\r\n", 18);
+        QTest::newRow("refused: a NUL in the file")
+            << withNul << u"s"_s << u"k"_s << u"v"_s << withNul;
         QTest::newRow("refused: the file is not code page 932")
             << QByteArray("[s]\r\nk=\x85\x40\r\n") << u"s"_s << u"k"_s << u"v"_s
             << QByteArray("[s]\r\nk=\x85\x40\r\n");
