@@ -13,4 +13,9 @@ namespace FaceCode {
 // hand-made face file can hold, are shown as they stand after the "4".
 QString compose(const FaceParts &partCodes);
 
+// Whether code names a whole face the way a card carries it and the face code
+// entry takes it back into the same face: "4" and a two-digit code for each
+// of the four parts, nine digits in all ("403120701").
+bool isCardCode(const QString &code);
+
 } // namespace FaceCode

@@ -1,5 +1,7 @@
 #include "output/CardPainter.h"
 
+#include "document/FaceCode.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -98,12 +100,8 @@ void drawNote(QPainter &painter, const QRectF &box, const QString &note)
 
 QList<bool> barcodeModules(const QString &code)
 {
-    if (code.size() != 9)
+    if (!FaceCode::isCardCode(code))
         return {};
-    for (const QChar c : code) {
-        if (c < u'0' || c > u'9')
-            return {};
-    }
     try {
         const ZXing::BitMatrix bars = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::Code128)
                                           .setMargin(0)

@@ -1,5 +1,7 @@
 #include "output/CardReader.h"
 
+#include "document/FaceCode.h"
+
 #include <QImage>
 
 #include <ZXing/ReadBarcode.h>
@@ -7,21 +9,6 @@
 #include <exception>
 
 namespace CardReader {
-
-namespace {
-
-bool isCardCode(const QString &text)
-{
-    if (text.size() != 9)
-        return false;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 std::optional<QString> faceCode(const QImage &picture)
 {
@@ -36,7 +23,7 @@ std::optional<QString> faceCode(const QImage &picture)
             view, ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::Code128));
         for (const ZXing::Result &result : found) {
             const QString text = QString::fromStdString(result.text());
-            if (result.isValid() && isCardCode(text))
+            if (result.isValid() && FaceCode::isCardCode(text))
                 return text;
         }
     } catch (const std::exception &) {

@@ -31,17 +31,6 @@ PartsLibrary::PartsLibrary(const QString &appDir) : m_appDir(appDir)
     }
 }
 
-bool PartsLibrary::isFaceCode(const QString &code)
-{
-    if (code.size() != 9 || code.at(0) != u'4')
-        return false;
-    for (QChar c : code) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
-
 Face PartsLibrary::faceFromCode(const QString &code) const
 {
     const FaceParts fields = FaceCodeRules::splitFields(code);

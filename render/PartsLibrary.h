@@ -31,10 +31,6 @@ public:
     const QString &appDir() const { return m_appDir; }
     const QStringList &parts(Category category) const { return m_parts[size_t(category)]; }
 
-    // Whether code is a face code that can be typed back: "4" and eight
-    // digits, two for each of the outline, eyes, hair and mouth.
-    static bool isFaceCode(const QString &code);
-
     // The face the face code entry of the Edit menu makes of code in fresh
     // pickers: each picker starts at its first part, moves to the position
     // the face code rules give for its field (or stays), and takes the part

@@ -3,6 +3,7 @@
 // encoders.
 
 #include "document/Composite.h"
+#include "document/FaceCode.h"
 #include "render/Batch.h"
 
 #include <QCommandLineParser>
@@ -249,7 +250,7 @@ int main(int argc, char *argv[])
     for (const QString &file : files)
         add(Job{file, false, {}, {}, {}}, QFileInfo(file).completeBaseName());
     for (const QString &code : codes) {
-        if (!PartsLibrary::isFaceCode(code)) {
+        if (!FaceCode::isCardCode(code)) {
             fail(code, u"not a face code (4 and eight digits, such as 403120701)"_s);
             continue;
         }
