@@ -132,12 +132,17 @@ bool FaceSession::askSaveFirst(const QString &question, const QString &title)
 
 void FaceSession::newFace()
 {
-    // A new face empties the pictures of the one on screen; it is saved first
-    // when the user wants it kept.
+    // The face on screen is saved first when the user wants it kept. The new
+    // face has nothing of the old one: no parts, no codes that would name
+    // them in its face code and on its card, and no file, so that its first
+    // Save asks for a name instead of writing over the face opened before.
     if (!askSaveFirst(u"新しい顔にします。\r今の顔を保存しますか？"_s, u"新規"_s))
         return;
     m_doc.PartFiles = {};
+    m_doc.PartCodes = {};
+    m_doc.FaceFileName.clear();
     Q_EMIT faceReplaced();
+    m_doc.Modified = false;
 }
 
 bool FaceSession::askBeforeOpening()

@@ -413,6 +413,8 @@ private Q_SLOTS:
             ScriptedInput input({});
             main.E_VercodeLoading_Click();
             QCOMPARE(input.asked.size(), 1);
+            // The answer offered is the label's caption, empty before any face.
+            QCOMPARE(input.asked[0].defaultText, QString());
             QVERIFY(main.Label1->text().isEmpty());
             QVERIFY(!main.document().Modified);
         }
