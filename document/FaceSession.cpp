@@ -72,7 +72,9 @@ void FaceSession::readFace(const QString &fileName)
 
     const FaceFile::ReadResult face = FaceFile::read(file.bytes);
     if (!face.ok()) {
-        showError(FaceFile::readRefusalMessage(face.reason));
+        // The message is the same for every file: the detail says which one,
+        // as a file named at start-up is seen nowhere else.
+        showError(FaceFile::readRefusalMessage(face.reason), u"「%1」"_s.arg(nativeName(fileName)));
         return;
     }
     m_doc.FaceFileName = fileName;
@@ -82,11 +84,12 @@ void FaceSession::readFace(const QString &fileName)
     m_doc.Modified = false;
 }
 
-void FaceSession::showError(const QString &prompt)
+void FaceSession::showError(const QString &prompt, const QString &detail)
 {
     const Asking asking(m_asking);
-    MsgBox::show(m_owner,
-                 {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok});
+    MsgBox::show(
+        m_owner,
+        {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok, detail});
 }
 
 bool FaceSession::writeFace(const QString &fileName)

@@ -312,6 +312,7 @@ private Q_SLOTS:
         QCOMPARE(messages.asked.size(), 1);
         const MsgBox::Request &r = messages.asked.first();
         QCOMPARE(r.prompt, kFormatMessage);
+        QCOMPARE(r.detail, u"「%1」"_s.arg(QDir::toNativeSeparators(app.filePath(u"bad.kgm"_s))));
         QCOMPARE(r.icon, MsgBox::Icon::Critical);
         QCOMPARE(r.buttons, MsgBox::Buttons::Ok);
         QVERIFY(r.title.isEmpty());
