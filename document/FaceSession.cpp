@@ -2,6 +2,7 @@
 
 #include "document/FaceFile.h"
 #include "document/FaceFileMessages.h"
+#include "document/FaceRecovery.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileDlg.h"
 #include "platform/FileMessages.h"
@@ -219,6 +220,42 @@ bool FaceSession::confirmEnd()
     if (m_endConfirmed)
         return true;
     return askSaveFirst(u"かおぐみを終了します。\r顔を保存しますか？"_s, u"かおぐみの終了"_s);
+}
+
+void FaceSession::keepForRecovery()
+{
+    if (m_doc.Modified)
+        FaceRecovery::keep(m_doc.PartFiles, m_doc.PartCodes, m_doc.FaceFileName);
+}
+
+void FaceSession::offerRecovery()
+{
+    for (const FaceRecovery::Kept &kept : FaceRecovery::pending()) {
+        MsgBox::Answer answer;
+        {
+            const Asking asking(m_asking);
+            const QString of = kept.FaceFileName.isEmpty()
+                                   ? QString()
+                                   : u"「%1」"_s.arg(nativeName(kept.FaceFileName));
+            answer = MsgBox::show(m_owner, {u"前回、保存されないまま終わった顔があります。\r"
+                                            u"その顔を開きますか？"_s,
+                                            MsgBox::Buttons::YesNo,
+                                            MsgBox::Icon::Question,
+                                            {},
+                                            MsgBox::Answer::Yes,
+                                            of});
+        }
+        FaceRecovery::discard(kept);
+        if (answer != MsgBox::Answer::Yes)
+            continue;
+        m_doc.FaceFileName = kept.FaceFileName;
+        m_doc.PartFiles = kept.PartFiles;
+        m_doc.PartCodes = kept.PartCodes;
+        Q_EMIT faceReplaced();
+        m_doc.Modified = true;
+        // Any other kept face waits for the next start.
+        return;
+    }
 }
 
 bool FaceSession::answerLogout(bool interactionAllowed, bool dialogOpen)

@@ -9,7 +9,10 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 #include <sys/stat.h>
 
@@ -278,6 +281,56 @@ private Q_SLOTS:
         w.F_Save_Click();
         QCOMPARE(files.asked.size(), 1);
         QCOMPARE(app.readFile(u"face.kgm"_s), before);
+    }
+
+    // Told to end by a signal, the program ends without a question and keeps
+    // a face with unsaved changes, which the next start offers back.
+    void aSignalToEndKeepsTheFaceForTheNextStart_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<MsgBox::Answer>("answer");
+        QTest::newRow("SIGTERM, taken back") << SIGTERM << true << MsgBox::Answer::Yes;
+        QTest::newRow("SIGHUP, declined") << SIGHUP << true << MsgBox::Answer::No;
+        QTest::newRow("SIGTERM, nothing to keep") << SIGTERM << false << MsgBox::Answer::Yes;
+    }
+    void aSignalToEndKeepsTheFaceForTheNextStart()
+    {
+        QFETCH(int, signal);
+        QFETCH(bool, modified);
+        QFETCH(MsgBox::Answer, answer);
+        QTemporaryDir state;
+        const QByteArray before = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+        SandboxAppDir app;
+        ColourFace face(app);
+        const QString path = app.filePath(u"face.kgm"_s);
+        QVERIFY(app.writeFile(u"face.kgm"_s, face.fileBytes()));
+        FaceDocument made;
+        {
+            ScriptedMessages messages;
+            Main w(app.path());
+            w.Form_Load(path);
+            if (modified)
+                w.takePart(Category::Hair, QString(), QString());
+            made = w.document();
+            QSignalSpy ended(&w, &Main::ended);
+            ::raise(signal);
+            QVERIFY(ended.wait());
+            QVERIFY(messages.asked.isEmpty());
+        }
+        ScriptedMessages messages;
+        messages.answers = {answer};
+        Main again(app.path());
+        again.Form_Load({});
+        qputenv("XDG_STATE_HOME", before);
+        QCOMPARE(messages.asked.size(), modified ? 1 : 0);
+        const bool taken = modified && answer == MsgBox::Answer::Yes;
+        QCOMPARE(again.document().PartFiles, taken ? made.PartFiles : FaceParts{});
+        QCOMPARE(again.document().FaceFileName, taken ? path : QString());
+        QCOMPARE(again.document().Modified, taken);
+        // Offered once: the kept face is gone whatever the answer.
+        QVERIFY(QDir(state.path() + u"/kaogumi"_s).isEmpty());
     }
 
     void refusesWhatIsNotAFaceFile_data()
