@@ -11,6 +11,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kaogumi"));
     QApplication::setApplicationVersion(QStringLiteral(KAOGUMI_VERSION));
+    // The desktop ties our windows to the menu entry by this name: it is the
+    // Wayland app id. Under X11 the windows' class stays the application
+    // name, which the entry names as its StartupWMClass.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kaogumi.Kaogumi"));
     // Every window of the program carries its icon, the pickers and the
     // dialogs too.
     QApplication::setWindowIcon(MsgBox::applicationIcon());
