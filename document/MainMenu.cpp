@@ -1,11 +1,25 @@
 // The main window's menu: every command, with its caption and shortcut, in one
 // table.
 #include "document/Main.h"
+#include "platform/AccessibleAction.h"
 
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QShortcut>
+
+namespace {
+
+// What a screen reader reads for a caption: the words without the mnemonic
+// group, such as 保存 for 保存(&S); the keys are read as the shortcut.
+QString spokenCaption(const QString &caption)
+{
+    static const QRegularExpression mnemonics(QStringLiteral("\\(&[^)]*\\)$"));
+    return QString(caption).remove(mnemonics).remove(u'&');
+}
+
+} // namespace
 
 void Main::createMenu()
 {
@@ -52,6 +66,9 @@ void Main::createMenu()
         QMenu *menu = menuBar()->addMenu(caption);
         menu->setObjectName(QString::fromUtf16(m.name));
         menu->menuAction()->setObjectName(QString::fromUtf16(m.name));
+        const QString menuName = spokenCaption(caption);
+        AccessibleAction::describe(menu->menuAction(), menuName,
+                                   QStringLiteral("「%1」メニュー").arg(menuName));
         for (const Item &item : m.items) {
             QAction *action = item.handler ? menu->addAction(QString::fromUtf16(item.caption))
                                            : menu->addSeparator();
@@ -59,6 +76,8 @@ void Main::createMenu()
             if (!item.handler)
                 continue;
             action->setShortcut(item.shortcut);
+            AccessibleAction::describe(action, spokenCaption(action->text()),
+                                       QStringLiteral("「%1」メニューのコマンド").arg(menuName));
             // The pickers are windows of their own; Ctrl+S and the others
             // work while one of them is active too.
             action->setShortcutContext(Qt::ApplicationShortcut);

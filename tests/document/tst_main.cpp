@@ -1,11 +1,16 @@
+#include "ModalDialogs.h"
 #include "ScriptedAnswers.h"
 #include "TestUtils.h"
 #include "document/Main.h"
 #include "document/PictureBox.h"
+#include "platform/MoVersion.h"
 #include "platform/MsgBox.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QBuffer>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStringEncoder>
@@ -101,6 +106,25 @@ private Q_SLOTS:
             QVERIFY(items[i]->isEnabled());
             QVERIFY(!items[i]->isCheckable());
         }
+    }
+
+    // A screen reader's press returns at once: a command with a modal dialog
+    // runs after the reply, on the next turn of the event loop.
+    void anAccessiblePressReturnsBeforeTheDialogOpens()
+    {
+        Main w;
+        QAccessibleInterface *menu =
+            QAccessible::queryAccessibleInterface(w.findChild<QMenu *>(u"H_0"_s));
+        QAccessibleInterface *item = nullptr;
+        for (int i = 0; i < menu->childCount(); ++i) {
+            if (menu->child(i)->object() == w.findChild<QAction *>(u"H_Version"_s))
+                item = menu->child(i);
+        }
+        QVERIFY(item && item->actionInterface());
+        DialogWatch<MoVersion> version([](MoVersion *dialog) { dialog->accept(); });
+        item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(!version.fired());
+        QTRY_VERIFY(version.fired());
     }
 
     void kanaMnemonicOpensItsMenu()
