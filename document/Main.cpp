@@ -49,6 +49,7 @@ Main::Main(const QString &appDir, QWidget *parent)
     white.setColor(QPalette::Window, Qt::white);
     client->setPalette(white);
     setCentralWidget(client);
+    client->setAccessibleName(u"顔"_s);
 
     Label1 = new QLabel(client);
     Label1->setObjectName(u"Label1"_s);
@@ -74,6 +75,10 @@ Main::Main(const QString &appDir, QWidget *parent)
     // The surface lies over the label's top row, as a window does over a
     // plain label.
     Picture1->raise();
+    Picture1->setAccessibleName(u"顔の絵"_s);
+    Picture1->setAccessibleDescription(u"選んだ髪・目・顔・口の部品で組み立てた顔"_s);
+    Label1->setAccessibleName(u"顔コード"_s);
+    Label1->setAccessibleDescription(u"髪・目・顔・口の部品の番号をつないだ顔コード"_s);
 
     createMenu();
     // Face files, exported pictures and pictures of printed cards open when dropped.
@@ -130,6 +135,7 @@ void Main::Render()
     }
     Picture1->update();
     Label1->setText(FaceCode::compose(document().PartCodes));
+    Label1->setAccessibleName(u"顔コード "_s + Label1->text());
 }
 
 void Main::takePart(Category category, const QString &partFile, const QString &code)

@@ -61,10 +61,12 @@ void Main::createMenu()
           {u"H_Version", u"バージョン情報(&A)", {}, &Main::H_Version_Click}}},
     };
 
+    menuBar()->setAccessibleName(QStringLiteral("メニューバー"));
     for (const Menu &m : menus) {
         const QString caption = QString::fromUtf16(m.caption);
         QMenu *menu = menuBar()->addMenu(caption);
         menu->setObjectName(QString::fromUtf16(m.name));
+        menu->setAccessibleName(spokenCaption(caption));
         menu->menuAction()->setObjectName(QString::fromUtf16(m.name));
         const QString menuName = spokenCaption(caption);
         AccessibleAction::describe(menu->menuAction(), menuName,

@@ -112,9 +112,13 @@ MoVersion::MoVersion(QWidget *parent)
     strip.setColor(QPalette::Window, kStripColour);
     Picture1->setPalette(strip);
     Picture1->setAutoFillBackground(true);
+    Picture1->setAccessibleName(u"飾りの帯"_s);
+    Picture1->setAccessibleDescription(u"アイコンを載せた青紫の帯"_s);
 
     Image1 = label(Picture1, u"Image1"_s, kIconRect);
     Image1->setPixmap(MsgBox::applicationIcon().pixmap(kIconRect.size()));
+    Image1->setAccessibleName(u"かおぐみのアイコン"_s);
+    Image1->setAccessibleDescription(u"プログラムのアイコン"_s);
 
     Label1 = label(this, u"Label1"_s, kNameRect);
     Label1->setText(MsgBox::applicationTitle());
@@ -128,6 +132,8 @@ MoVersion::MoVersion(QWidget *parent)
 
     Image2 = label(this, u"Image2"_s, kRuleRect);
     Image2->setPixmap(QPixmap::fromImage(colourRule()));
+    Image2->setAccessibleName(u"色の線"_s);
+    Image2->setAccessibleDescription(u"青から赤へ変わる飾りの線"_s);
 
     Label3 = label(this, u"Label3"_s, kNoticeRect);
     Label3->setText(u"ご自由にお使いください"_s);
@@ -136,6 +142,7 @@ MoVersion::MoVersion(QWidget *parent)
     Command1->setObjectName(u"Command1"_s);
     Command1->setGeometry(kButtonRect);
     Command1->setDefault(true);
+    Command1->setAccessibleDescription(u"バージョン情報を閉じます"_s);
     connect(Command1, &QPushButton::clicked, this, &MoVersion::Command1_Click);
 }
 

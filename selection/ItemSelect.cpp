@@ -54,14 +54,12 @@ ItemSelect::ItemSelect(const QString &appDir)
     // While the thumb is dragged the picture waits for its release.
     VScroll1->setTracking(false);
     VScroll1->setFocusPolicy(Qt::StrongFocus);
-    VScroll1->setAccessibleName(u"部品の番号"_s);
     connect(VScroll1, &QScrollBar::valueChanged, this, &ItemSelect::VScroll1_Change);
 
     Command1 = new QPushButton(u"きめる"_s, this);
     Command1->setObjectName(u"Command1"_s);
     Command1->setGeometry(kButtonRect);
     Command1->setDefault(true);
-    Command1->setAccessibleName(u"きめる"_s);
     connect(Command1, &QPushButton::clicked, this, &ItemSelect::decidePressed);
 
     // The scroll bar comes first, so it has the focus when the window opens.
@@ -73,6 +71,7 @@ ItemSelect::ItemSelect(const QString &appDir)
     // around the focused control of the active picker shows where Space and
     // the arrow keys go.
     auto *focusMark = new QFocusFrame(this);
+    focusMark->setAccessibleName(u"フォーカスの枠"_s);
     QPalette markColour = focusMark->palette();
     markColour.setColor(QPalette::WindowText, markColour.color(QPalette::Highlight));
     focusMark->setPalette(markColour);
@@ -88,6 +87,14 @@ void ItemSelect::Form_Load()
         return;
     m_loaded = true;
     setWindowTitle(m_typeName);
+    // A screen reader tells the four pickers apart by the category in each
+    // name; the captions stay as they are.
+    setAccessibleName(u"%1の部品選び"_s.arg(m_typeName));
+    setAccessibleDescription(u"%1の部品を選んで顔に使うウィンドウ"_s.arg(m_typeName));
+    VScroll1->setAccessibleName(u"%1の部品の番号"_s.arg(m_typeName));
+    VScroll1->setAccessibleDescription(u"%1の部品を一つずつ切り替えます"_s.arg(m_typeName));
+    Command1->setAccessibleName(u"%1をきめる"_s.arg(m_typeName));
+    Command1->setAccessibleDescription(u"表示している%1の部品を顔に使います"_s.arg(m_typeName));
     m_partFolder = m_appDir + u'/' + m_typeName + u'/';
     m_partList = FileListing::ListFiles(u"*.*"_s, m_partFolder);
     VScroll1->setRange(0, qMax(0, highest()));
@@ -148,11 +155,13 @@ void ItemSelect::decidePressed()
 void ItemSelect::updateAccessibleName()
 {
     const int p = position();
-    const QString name =
-        p >= 0 && p < m_partList.size()
-            ? u"%1, %2 / %3"_s.arg(m_partList.at(p)).arg(p + 1).arg(m_partList.size())
-            : u"部品がありません"_s;
-    Image1->setAccessibleName(name);
+    const bool shown = p >= 0 && p < m_partList.size();
+    Image1->setAccessibleName(
+        shown ? u"%1の部品 %2 / %3"_s.arg(m_typeName).arg(p + 1).arg(m_partList.size())
+              : u"%1の部品がありません"_s.arg(m_typeName));
+    Image1->setAccessibleDescription(shown
+                                         ? u"%1の部品の見本: %2"_s.arg(m_typeName, m_partList.at(p))
+                                         : u"%1の部品の見本"_s.arg(m_typeName));
 }
 
 void ItemSelect::keyPressEvent(QKeyEvent *event)

@@ -3,12 +3,15 @@
 #include "document/Main.h"
 #include "document/PictureBox.h"
 #include "platform/InputBox.h"
+#include "platform/MoVersion.h"
 #include "platform/MsgBox.h"
 #include "selection/ItemSelect.h"
 #include "selection/SampleView.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +51,26 @@ std::unique_ptr<ItemSelect> picker(Main &main, const QString &category)
     p->setTypeName(category);
     p->Form_Load();
     return p;
+}
+
+// The accessible names below window, every control's; a control without a
+// name is listed as "?" and its class.
+QStringList accessibleNames(QObject *window)
+{
+    QStringList names;
+    QList<QAccessibleInterface *> pending{QAccessible::queryAccessibleInterface(window)};
+    while (!pending.isEmpty()) {
+        QAccessibleInterface *at = pending.takeFirst();
+        if (at->role() == QAccessible::Separator)
+            continue;
+        const QString name = at->text(QAccessible::Name);
+        names << (name.isEmpty() || name.contains(u'&')
+                      ? u"?"_s + QString::fromLatin1(at->object()->metaObject()->className())
+                      : name);
+        for (int i = 0; i < at->childCount(); ++i)
+            pending << at->child(i);
+    }
+    return names;
 }
 
 ItemSelect *pickerOf(Main &main, const QString &category, int nth = 0)
@@ -217,11 +240,32 @@ private Q_SLOTS:
         Main main(app.path());
         auto p = picker(main, u"髪"_s);
         p->setPosition(7);
-        QCOMPARE(p->Image1->accessibleName(), u"h07.png, 8 / 16"_s);
+        QCOMPARE(p->Image1->accessibleName(), u"髪の部品 8 / 16"_s);
+        QVERIFY(p->Image1->accessibleDescription().contains(u"h07.png"_s));
         QCOMPARE(p->Image1->toolTip(), u"サンプルです"_s);
         QVERIFY(!p->VScroll1->accessibleName().isEmpty());
         QCOMPARE(p->Command1->text(), u"きめる"_s);
         QVERIFY(p->Command1->isDefault());
+    }
+
+    // Every control of the program's windows has a name without mnemonic
+    // marks, and the four pickers' controls are named apart.
+    void everyControlIsNamedForScreenReaders()
+    {
+        SandboxAppDir app;
+        fill(app, u"髪"_s, 2, u"h"_s);
+        Main main(app.path());
+        main.E_llWindow_Click();
+        MoVersion version;
+        QStringList names = accessibleNames(&main) + accessibleNames(&version);
+        QStringList pickerNames;
+        for (ItemSelect *p : main.openPickers())
+            pickerNames += accessibleNames(p);
+        QCOMPARE(pickerNames.size(), 4 * accessibleNames(main.openPickers().at(0)).size());
+        names += pickerNames;
+        QCOMPARE(names.filter(QRegularExpression(u"^\\?"_s)).join(u' '), QString());
+        pickerNames.removeDuplicates();
+        QCOMPARE(pickerNames.size(), 4 * accessibleNames(main.openPickers().at(0)).size());
     }
 
     void hasTheToolWindowLayout()
