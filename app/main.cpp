@@ -6,8 +6,28 @@
 #include <QIcon>
 #include <QStringList>
 
+namespace {
+
+// The pickers stand in a column against the main window, and Wayland lets no
+// program place its windows: where XWayland is there beside the Wayland
+// session, the program runs on it, unless the user chose a platform.
+void preferX11BesideWayland(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            return;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    preferX11BesideWayland(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kaogumi"));
     QApplication::setApplicationVersion(QStringLiteral(KAOGUMI_VERSION));

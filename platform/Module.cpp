@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QProcess>
 
@@ -222,12 +223,16 @@ bool activateProcessWindow(qint64 pid)
 {
     if (!processExists(pid))
         return false;
-    if (const std::optional<bool> activated = activateOnX11(pid))
-        return *activated;
+    // The viewer runs where the program runs: a Wayland client is not found
+    // on the X display beside it.
+    const bool wayland = QGuiApplication::platformName() == u"wayland"_s;
+    if (!wayland)
+        if (const std::optional<bool> activated = activateOnX11(pid))
+            return *activated;
     // A Wayland desktop without X shows no other client's windows and lets no
     // client raise one: a viewer that still runs counts as shown, so that F1
     // never starts a second one.
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return wayland || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 QString viewerProgram()
@@ -257,10 +262,13 @@ qint64 startViewer(const QString &program, const QStringList &arguments, QString
     process.setArguments(arguments);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // The viewer speaks Japanese under any desktop language, and runs on the
-    // X display when there is one (under Wayland too, through XWayland), where
-    // its window can be found by its process id and brought to the front.
+    // window system the program runs on: on X11 (XWayland included) its
+    // window is found by its process id and brought to the front.
     environment.insert(u"LANGUAGE"_s, u"ja"_s);
-    if (environment.value(u"DISPLAY"_s).isEmpty())
+    const QString platform = QGuiApplication::platformName();
+    if (platform == u"xcb"_s || platform == u"wayland"_s)
+        environment.insert(u"QT_QPA_PLATFORM"_s, platform);
+    else if (environment.value(u"DISPLAY"_s).isEmpty())
         environment.remove(u"QT_QPA_PLATFORM"_s);
     else
         environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);

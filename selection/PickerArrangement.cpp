@@ -3,6 +3,7 @@
 #include "document/Categories.h"
 #include "selection/ItemSelect.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWindow>
@@ -96,8 +97,20 @@ QList<ItemSelect *> openPickers(QWidget *owner, const QString &appDir)
         pickers.append(picker);
     }
     new Column(owner, pickers);
-    for (ItemSelect *picker : std::as_const(pickers))
+    // Wayland places every window itself: as transient children of the main
+    // window the pickers at least stay with it, above it and in its group.
+    const bool placedByCompositor = QGuiApplication::platformName() == u"wayland"_s;
+    // A child's parent must be on the screen before the child: the
+    // compositor is told of the parent when the child's surface is made.
+    if (placedByCompositor)
+        owner->show();
+    for (ItemSelect *picker : std::as_const(pickers)) {
+        if (placedByCompositor) {
+            picker->winId();
+            picker->windowHandle()->setTransientParent(owner->windowHandle());
+        }
         picker->show();
+    }
     return pickers;
 }
 
