@@ -28,7 +28,7 @@ set -u
 tumbler=$!
 status=0
 for flavour in normal large; do
-  echo "$flavour: $(timeout 40 python3 "$CLIENTS" tumbler "$flavour" "$URI" application/x-kaogumi-face)" ||
+  echo "$flavour: $(timeout 40 /usr/bin/python3 "$CLIENTS" tumbler "$flavour" "$URI" application/x-kaogumi-face)" ||
     status=1
 done
 kill "$tumbler"
