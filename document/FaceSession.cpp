@@ -72,7 +72,9 @@ void FaceSession::readFace(const QString &fileName)
 
     const FaceFile::ReadResult face = FaceFile::read(file.bytes);
     if (!face.ok()) {
-        showError(FaceFile::readRefusalMessage(face.reason));
+        // The message is the same for every file: the detail says which one,
+        // as a file named at start-up is seen nowhere else.
+        showError(FaceFile::readRefusalMessage(face.reason), u"「%1」"_s.arg(nativeName(fileName)));
         return;
     }
     m_doc.FaceFileName = fileName;
@@ -82,11 +84,12 @@ void FaceSession::readFace(const QString &fileName)
     m_doc.Modified = false;
 }
 
-void FaceSession::showError(const QString &prompt)
+void FaceSession::showError(const QString &prompt, const QString &detail)
 {
     const Asking asking(m_asking);
-    MsgBox::show(m_owner,
-                 {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok});
+    MsgBox::show(
+        m_owner,
+        {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok, detail});
 }
 
 bool FaceSession::writeFace(const QString &fileName)
@@ -132,12 +135,17 @@ bool FaceSession::askSaveFirst(const QString &question, const QString &title)
 
 void FaceSession::newFace()
 {
-    // A new face empties the pictures of the one on screen; it is saved first
-    // when the user wants it kept.
+    // The face on screen is saved first when the user wants it kept. The new
+    // face has nothing of the old one: no parts, no codes that would name
+    // them in its face code and on its card, and no file, so that its first
+    // Save asks for a name instead of writing over the face opened before.
     if (!askSaveFirst(u"新しい顔にします。\r今の顔を保存しますか？"_s, u"新規"_s))
         return;
     m_doc.PartFiles = {};
+    m_doc.PartCodes = {};
+    m_doc.FaceFileName.clear();
     Q_EMIT faceReplaced();
+    m_doc.Modified = false;
 }
 
 bool FaceSession::askBeforeOpening()

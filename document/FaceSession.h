@@ -70,7 +70,7 @@ private:
     bool askBeforeOpening();
     void readFace(const QString &fileName);
     bool writeFace(const QString &fileName);
-    void showError(const QString &prompt);
+    void showError(const QString &prompt, const QString &detail = {});
 
     QWidget *m_owner;
     FileDlg &m_fileDialog;

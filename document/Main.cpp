@@ -162,7 +162,8 @@ void Main::F_SavePic_Click()
 
 void Main::F_Print_Click()
 {
-    PrintCommand::F_Print(this, *PrinterDialog, FaceCode::compose(document().PartCodes),
+    // The card carries the code the window shows, as the user sees it.
+    PrintCommand::F_Print(this, *PrinterDialog, Label1->text(),
                           Composite::loadLayers(m_appDir, document().PartFiles),
                           [this] { repaint(); });
 }
@@ -184,7 +185,7 @@ void Main::E_llWindow_Click()
 
 void Main::E_VercodeLoading_Click()
 {
-    if (FaceCodeEntry::run(this, FaceCode::compose(document().PartCodes), m_pickers))
+    if (FaceCodeEntry::run(this, Label1->text(), m_pickers))
         Render();
 }
 

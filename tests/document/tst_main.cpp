@@ -230,7 +230,7 @@ private Q_SLOTS:
         QVERIFY(messages.asked.isEmpty());
     }
 
-    void newEmptiesThePicturesAndKeepsTheCodes_data()
+    void newMakesANewUnnamedFace_data()
     {
         QTest::addColumn<bool>("modified");
         QTest::addColumn<MsgBox::Answer>("answer");
@@ -240,7 +240,7 @@ private Q_SLOTS:
         QTest::newRow("modified, yes saves first") << true << MsgBox::Answer::Yes << true;
         QTest::newRow("modified, cancel") << true << MsgBox::Answer::Cancel << false;
     }
-    void newEmptiesThePicturesAndKeepsTheCodes()
+    void newMakesANewUnnamedFace()
     {
         QFETCH(bool, modified);
         QFETCH(MsgBox::Answer, answer);
@@ -267,15 +267,17 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(w.document().PartFiles, FaceParts{});
-        QCOMPARE(w.document().PartCodes, face.codes);
-        QCOMPARE(w.document().Modified, modified && !saved);
-        QCOMPARE(w.document().FaceFileName, app.filePath(u"face.kgm"_s));
+        QCOMPARE(w.document().PartCodes, FaceParts{});
+        QVERIFY(!w.document().Modified);
+        QVERIFY(w.document().FaceFileName.isEmpty());
         QVERIFY(surfaceIsWhite(w));
-        QCOMPARE(w.Label1->text(), u"403120701"_s);
-        // New and Save: empty part files, the codes of the face before.
+        QCOMPARE(w.Label1->text(), u"0004"_s);
+        // Save asks for a name: the file opened before keeps its face.
+        const QByteArray before = app.readFile(u"face.kgm"_s);
+        ScriptedFiles files;
         w.F_Save_Click();
-        QCOMPARE(app.readFile(u"face.kgm"_s),
-                 QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n\"03\",\"07\",\"12\",\"01\",\"\"\r\n"));
+        QCOMPARE(files.asked.size(), 1);
+        QCOMPARE(app.readFile(u"face.kgm"_s), before);
     }
 
     void refusesWhatIsNotAFaceFile_data()
@@ -310,6 +312,7 @@ private Q_SLOTS:
         QCOMPARE(messages.asked.size(), 1);
         const MsgBox::Request &r = messages.asked.first();
         QCOMPARE(r.prompt, kFormatMessage);
+        QCOMPARE(r.detail, u"「%1」"_s.arg(QDir::toNativeSeparators(app.filePath(u"bad.kgm"_s))));
         QCOMPARE(r.icon, MsgBox::Icon::Critical);
         QCOMPARE(r.buttons, MsgBox::Buttons::Ok);
         QVERIFY(r.title.isEmpty());
