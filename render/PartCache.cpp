@@ -56,10 +56,9 @@ QString PartCache::failure(const QString &entry) const
     if (limit > 0 && qint64(size.width()) * size.height() * 4 > limit) {
         return u"%1 × %2 pixels, more than the reader takes"_s.arg(size.width()).arg(size.height());
     }
-    return u"a %1 picture of %2 × %3 pixels that gave no picture"_s
-        .arg(QString::fromLatin1(reader.format()).toUpper())
-        .arg(size.width())
-        .arg(size.height());
+    return u"a %1 × %2 %3 picture that could not be decoded"_s.arg(size.width())
+        .arg(size.height())
+        .arg(QString::fromLatin1(reader.format()).toUpper());
 }
 
 } // namespace BatchRender

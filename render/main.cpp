@@ -43,6 +43,11 @@ const char *const kDescription =
     "-o that is an existing folder or ends with / is always a folder, created\n"
     "when missing. Files are replaced only once completely written.\n"
     "\n"
+    "A part that is no picture (a missing file, a folder, a file of no picture\n"
+    "format) is left out of the face with a warning. A part that is a picture\n"
+    "but cannot be read or decoded now (no memory, a damaged file, the system\n"
+    "refusing to open it) fails its face, which is then not written at all.\n"
+    "\n"
     "Exit status: 0 every face was written; 1 some input failed (each failure is\n"
     "named on standard error, and the other inputs are still drawn); 2 the\n"
     "command line is wrong and nothing was drawn.";
