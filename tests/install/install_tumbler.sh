@@ -16,7 +16,9 @@ trap 'rm -rf "$work"' EXIT
 
 mkdir -p "$work/faces" "$work/cache" "$work/config"
 face="$work/faces/a face.kgm"
-printf '"顔\\f03.png","髪\\h07.png","目\\e12.png","口\\m01.png",""\r\n"03","07","12","01",""\r\n' > "$face"
+# UTF-8 with its byte-order mark, as the program writes a face file that code
+# page 932 cannot hold; the same face file as in install_thumbnailer.sh.
+printf '\357\273\277"顔\\f03.png","髪\\h07.png","目\\e12.png","口\\m01.png",""\r\n"03","07","12","01",""\r\n' > "$face"
 uri=$(python3 -c 'import pathlib, sys; print(pathlib.Path(sys.argv[1]).as_uri())' "$face")
 
 # session SCRIPT: runs inside the private bus; tumblerd finds the thumbnailer
@@ -53,5 +55,7 @@ for flavour in normal:128 large:256; do
   got=$(identify -format '%wx%h' "$thumbnail") || fail "$thumbnail does not decode"
   # The face is 249 × 265: its height is the longer side.
   [ "$got" = "$(( (249 * size + 132) / 265 ))x$size" ] || fail "the $flavour thumbnail is $got"
+  blank=$(convert "$thumbnail" -fill black +opaque white -format '%[fx:mean==1]' info:)
+  [ "$blank" = 0 ] || fail "the $flavour thumbnail is blank"
 done
 echo "install_tumbler: passed"

@@ -5,10 +5,9 @@
       Queues the file with the thumbnail service on the session bus (Xfce's
       tumblerd) and waits for its answer on the same connection, which is the
       only one its signals go to. Prints "ready" or "error: ...".
-  thumbnail_clients.py gnome SIZE URI MIME
+  thumbnail_clients.py gnome SIZE URI MIME PNG
       Has GNOME's thumbnail factory make the thumbnail, as its file manager
-      does, and prints "ready WIDTHxHEIGHT" or "error: ...". GLib's messages
-      go to standard error.
+      does, saves it as PNG and prints "ready WIDTHxHEIGHT" or "error: ...".
 Exit status 0 when the service answered at all, 1 when it did not in time.
 """
 import sys
@@ -61,7 +60,7 @@ def tumbler(flavour, uri, mime):
     return 0 if state["finished"] else 1
 
 
-def gnome(size, uri, mime):
+def gnome(size, uri, mime, png):
     gi.require_version("GnomeDesktop", "3.0")
     from gi.repository import GnomeDesktop
 
@@ -81,6 +80,7 @@ def gnome(size, uri, mime):
     if pixbuf is None:
         print("error: no thumbnail")
         return 0
+    pixbuf.savev(png, "png", [], [])
     print("ready %dx%d" % (pixbuf.get_width(), pixbuf.get_height()))
     return 0
 
