@@ -64,9 +64,13 @@ public:
     // Replaces the dialogs with handler (an empty one restores the dialogs).
     static void setHandler(Handler handler);
 
-    // The print dialog, modal to lngHWnd, starting from the system's default
-    // printer. Cancel is false first; a dismissed dialog (or one that cannot
-    // open because no printer is installed) sets it and changes nothing else.
+    // The print dialog, modal to lngHWnd, starting on the printer chosen in
+    // the last accepted dialog (PrinterObj) with its copies, duplex mode and
+    // orientation, or before any on the current printer. Cancel is false
+    // first; a dismissed dialog (or one that cannot open because no printer
+    // is installed, or because the scheduler does not answer within
+    // CupsJob::ProbeTimeoutMs, which the user is told) sets it and changes
+    // nothing else.
     // After an accepted dialog the chosen printer, its name compared in upper
     // case, is looked for first as the current printer (PrinterObj then is
     // that very object), then among the installed printers in their order; no

@@ -95,9 +95,10 @@ QString run(const QString &program, const QStringList &arguments)
 struct Page
 {
     int pages = 0;
-    QImage picture; // at 300 dpi
-    QString text;   // pdftotext's
-    QString words;  // pdftotext's words with their boxes, in points
+    QImage picture;  // at 300 dpi
+    QString text;    // pdftotext's
+    QString words;   // pdftotext's words with their boxes, in points
+    QString jobName; // the job's name in the queue
 };
 Page readPdf(const QString &pdf, const QString &sent, const QString &scratch)
 {
@@ -185,6 +186,7 @@ class TestPrinting : public QObject
             return false;
         }
         *page = readPdf(job.pdf, job.document, m_cups.pdfFolder() + u"/page-%1"_s.arg(job.id));
+        page->jobName = job.attributes.value(u"job-name"_s);
         return true;
     }
 
@@ -207,20 +209,24 @@ private Q_SLOTS:
     }
 
     // At any resolution the card keeps to its area and its pieces keep apart;
-    // a module is the fewest whole dots that make 0.19 mm, with ten modules
-    // of quiet zone either side; only a code that names a whole face gets a
-    // barcode, and it reads back as the code.
+    // a module is whole dots, those nearest 1/100 inch and at least 0.19 mm,
+    // with ten modules of quiet zone either side; only a code that names a
+    // whole face gets a barcode, and it reads back as the code.
     void paintsTheCard_data()
     {
         QTest::addColumn<int>("dpi");
         QTest::addColumn<QString>("code");
         QTest::addColumn<bool>("barcode");
-        for (int dpi : {72, 96, 300, 600, 1200})
-            QTest::addRow("%d dpi", dpi) << dpi << u"403120701"_s << true;
-        QTest::newRow("empty face") << 600 << u"0004"_s << false;
-        QTest::newRow("a part missing") << 600 << u"0405"_s << false;
-        QTest::newRow("a part past 99") << 600 << u"41000312070"_s << false;
-        QTest::newRow("not digits") << 600 << u"4０３120701"_s << false;
+        QTest::addColumn<int>("module"); // dots
+        const QList<QPair<int, int>> modules{{72, 1},  {96, 1},  {150, 2},
+                                             {300, 3}, {600, 6}, {1200, 12}};
+        for (const auto &[dpi, module] : modules)
+            QTest::addRow("%d dpi", dpi) << dpi << u"403120701"_s << true << module;
+        QTest::newRow("empty face") << 600 << u"0004"_s << false << 6;
+        QTest::newRow("a part missing") << 600 << u"0405"_s << false << 6;
+        QTest::newRow("a part past 99") << 600 << u"41000312070"_s << false << 6;
+        QTest::newRow("not digits") << 600 << u"4０３120701"_s << false << 6;
+        QTest::newRow("empty label") << 600 << QString() << false << 6;
     }
     void paintsTheCard()
     {
@@ -269,8 +275,8 @@ private Q_SLOTS:
             ++runs.last();
         }
         const int module = *std::min_element(runs.begin(), runs.end());
+        QTEST(module, "module");
         QVERIFY2(module * 25.4 / dpi >= 0.19, qPrintable(QString::number(module)));
-        QVERIFY2((module - 1) * 25.4 / dpi < 0.19, qPrintable(QString::number(module)));
         int modules = 0;
         for (int run : runs) {
             QCOMPARE(run % module, 0);
@@ -287,10 +293,11 @@ private Q_SLOTS:
 
     // Through the menu command, the scheduler and a PDF queue: one page with
     // the card at the top-left of the printable area (the whole sheet for
-    // the PDF queue) at its physical size, the code line 270 twips down at
-    // the left edge, the barcode and the face; on the printer chosen, or the
-    // current one when the dialog names none installed. The face is left as
-    // it was.
+    // the PDF queue) at its physical size, the code line 270 twips down and
+    // 2 mm in from the left cut, the barcode and the face; on the printer
+    // chosen, or the current one when the dialog names none installed, in a
+    // job named after the code, cut to the 255 bytes a job name may have. A
+    // code of any length prints at once. The face is left as it was.
     void printsTheCard_data()
     {
         QTest::addColumn<QString>("chosen");
@@ -309,6 +316,9 @@ private Q_SLOTS:
             << DefaultQueue << DefaultQueue << true << QString() << u"0004"_s << false;
         QTest::newRow("code no barcode carries")
             << DefaultQueue << DefaultQueue << false << u"０３"_s << u"4０３120701"_s << false;
+        const QString digits(40000, u'7');
+        QTest::newRow("code of 40,000 digits") << DefaultQueue << DefaultQueue << false << digits
+                                               << u"4"_s + digits + u"120701"_s << false;
     }
     void printsTheCard()
     {
@@ -354,17 +364,26 @@ private Q_SLOTS:
         QVERIFY2(std::abs(card.height() - CardHeightMm * dots) <= 1.5,
                  qPrintable(QString::number(card.height())));
 
-        // The code line: a word of its own, at the left edge, its top 270
-        // twips (13.5 points) down.
+        // The code line: a word of its own (cut short with "…" when it is
+        // longer than the card is wide), 2 mm (5.67 points) from the left
+        // edge, its top 270 twips (13.5 points) down.
         const QRegularExpression word(u"<word xMin=\"(-?[\\d.]+)\" yMin=\"([\\d.]+)\" "
                                       u"xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"_s);
         bool found = false;
         for (const QRegularExpressionMatch &m : word.globalMatch(page.words)) {
-            if (m.captured(3) == code && std::abs(m.captured(1).toDouble()) < 0.5 &&
+            const QString shown = m.captured(3);
+            if ((shown == code || (shown.endsWith(u'…') && code.startsWith(shown.chopped(1)))) &&
+                std::abs(m.captured(1).toDouble() - 5.67) < 0.5 &&
                 std::abs(m.captured(2).toDouble() - 13.5) < 0.5)
                 found = true;
         }
-        QVERIFY2(found, qPrintable(page.words));
+        QVERIFY2(found, qPrintable(page.words.left(2000)));
+        const QString title = u"かおぐみ "_s + code;
+        QVERIFY2(page.jobName.toUtf8().size() <= 255, qPrintable(page.jobName.left(300)));
+        QVERIFY2(page.jobName == title ||
+                     (page.jobName.endsWith(u'…') && title.startsWith(page.jobName.chopped(1)) &&
+                      page.jobName.toUtf8().size() > 250),
+                 qPrintable(page.jobName.left(300)));
 
         QCOMPARE(decode(page.picture).text, barcode ? code : QString());
         if (!barcode)
