@@ -83,6 +83,16 @@ Result send(const Request &request)
         return result;
     }
 
+    const QByteArray queue = request.queue.toUtf8();
+    const QByteArray title = jobName(request.title);
+    const QByteArray resource = "/printers/" + queue;
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", queue.constData());
+
+    // The job is made by hand: cupsCreateJob() first looks the queue up
+    // through a connection of its own, which waits on a stopped scheduler
+    // for a minute at a time, whatever this one's timeout.
     cups_option_t *options = nullptr;
     int count = 0;
     count =
@@ -91,11 +101,18 @@ Result send(const Request &request)
         count = cupsAddOption("sides", request.sides.toUtf8().constData(), count, &options);
     if (!request.media.isEmpty())
         count = cupsAddOption("media", request.media.toUtf8().constData(), count, &options);
-    const QByteArray queue = request.queue.toUtf8();
-    const QByteArray title = jobName(request.title);
-    const int job =
-        cupsCreateJob(connection.http, queue.constData(), title.constData(), count, options);
+    ipp_t *create = ippNewRequest(IPP_OP_CREATE_JOB);
+    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.constData());
+    cupsEncodeOptions2(create, count, options, IPP_TAG_OPERATION);
+    cupsEncodeOptions2(create, count, options, IPP_TAG_JOB);
     cupsFreeOptions(count, options);
+    ipp_t *created = cupsDoRequest(connection.http, create, resource.constData());
+    ipp_attribute_t *id = ippFindAttribute(created, "job-id", IPP_TAG_INTEGER);
+    const int job = id && cupsLastError() <= IPP_STATUS_OK_CONFLICTING ? ippGetInteger(id, 0) : 0;
+    ippDelete(created);
     if (job == 0)
         return failure(connection);
 

@@ -624,6 +624,83 @@ private Q_SLOTS:
         QVERIFY(!again.text.contains(u"403130701"_s));
         QCOMPARE(again.picture, first.picture);
     }
+
+    // When nothing can be printed the user is told why, and the window never
+    // waits on a scheduler that has stopped answering: the dialog gives up on
+    // it after a bounded wait, and a job is handed over off the window's
+    // thread while the window goes on. (Last: a scheduler stopped halfway
+    // through a job may finish it later.)
+    void tellsWhyNothingPrinted_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("dialogShown");
+        QTest::addColumn<int>("returnsWithinMs"); // the print command
+        QTest::addColumn<QString>("told");        // the message begins so
+        QTest::addColumn<bool>("windowGoesOn");   // while the job is handed over
+
+        const QString notAnswering = u"印刷を受け持つ CUPS が応答しません。"_s;
+        QTest::newRow("queue refuses jobs")
+            << u"refuses"_s << true << 3000
+            << u"「kaogumi_cards」に印刷できませんでした。\rプリンターが印刷を受け付けません（"_s
+            << false;
+        QTest::newRow("scheduler stops while the dialog is open")
+            << u"stops"_s << true << 3000
+            << u"「kaogumi_cards」に印刷できませんでした。\r"_s + notAnswering << true;
+        QTest::newRow("scheduler stopped before the dialog")
+            << u"stopped"_s << false << CupsJob::ProbeTimeoutMs + 3000
+            << u"プリンターの一覧を読めませんでした。\r"_s + notAnswering << false;
+    }
+    void tellsWhyNothingPrinted()
+    {
+        NEEDS_CUPS();
+        QFETCH(QString, fault);
+        QFETCH(int, returnsWithinMs);
+        QFETCH(QString, told);
+        QFETCH(bool, windowGoesOn);
+        Fixture f;
+        struct Restore
+        {
+            PrivateCups &cups;
+            ~Restore()
+            {
+                cups.resume();
+                cups.refuseJobs(DefaultQueue, false);
+            }
+        } restore{m_cups};
+        if (fault == u"refuses"_s)
+            QVERIFY2(m_cups.refuseJobs(DefaultQueue), qPrintable(m_cups.reason()));
+        else if (fault == u"stopped"_s)
+            QVERIFY(m_cups.pause());
+        else
+            f.printer.whileOpen = [this] { m_cups.pause(); };
+        f.printer.choices = {DefaultQueue};
+
+        int ticks = 0;
+        QTimer timer;
+        timer.setInterval(20);
+        connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.start();
+        QElapsedTimer clock;
+        clock.start();
+        f.print();
+        QVERIFY2(clock.elapsed() < returnsWithinMs, qPrintable(QString::number(clock.elapsed())));
+        QTEST(!f.printer.asked.isEmpty(), "dialogShown");
+        const int ticksBefore = ticks;
+        QTRY_VERIFY_WITH_TIMEOUT(!f.messages.asked.isEmpty(), 3 * CupsJob::AnswerTimeoutMs);
+        const qint64 waited = clock.elapsed();
+        QCOMPARE(f.messages.asked.size(), 1);
+        const MsgBox::Request &message = f.messages.asked.first();
+        QVERIFY2(message.prompt.startsWith(told), qPrintable(message.prompt));
+        QCOMPARE(message.prompt.count(u'\r'), 1);
+        QCOMPARE(message.icon, MsgBox::Icon::Exclamation);
+        if (windowGoesOn) {
+            // Handed over, the job keeps the window waiting no longer than
+            // the bounded wait, and the timer ran all the while.
+            QVERIFY2(waited >= CupsJob::AnswerTimeoutMs / 2, qPrintable(QString::number(waited)));
+            QVERIFY2(ticks - ticksBefore > waited / 20 / 4,
+                     qPrintable(u"%1 ticks in %2 ms"_s.arg(ticks - ticksBefore).arg(waited)));
+        }
+    }
 };
 
 QTEST_MAIN(TestPrinting)
