@@ -1,7 +1,9 @@
 #include "output/CupsJob.h"
 
+#include <QFutureWatcher>
 #include <QObject>
-#include <QThread>
+#include <QPromise>
+#include <QThreadPool>
 
 #include <cups/cups.h>
 
@@ -136,15 +138,22 @@ Result send(const Request &request)
 
 void start(Request request, QObject *context, std::function<void(const Result &)> done)
 {
-    auto result = std::make_shared<Result>();
-    QThread *thread =
-        QThread::create([request = std::move(request), result] { *result = send(request); });
-    // Both run on context's thread once the job is handed over or given up;
-    // a context that is gone takes the report with it.
-    QObject::connect(thread, &QThread::finished, context,
-                     [result, done = std::move(done)] { done(*result); });
-    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
+    // The watcher belongs to context and reports on its thread; a context
+    // that is gone takes the watcher, and the report, with it. The program's
+    // thread pool is waited for when the program ends, a bounded wait.
+    auto *watcher = new QFutureWatcher<Result>(context);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, watcher,
+                     [watcher, done = std::move(done)] {
+                         done(watcher->result());
+                         watcher->deleteLater();
+                     });
+    auto promise = std::make_shared<QPromise<Result>>();
+    watcher->setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, request = std::move(request)] {
+        promise->addResult(send(request));
+        promise->finish();
+    });
 }
 
 Scheduler probe(int timeoutMs)

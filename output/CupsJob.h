@@ -45,8 +45,9 @@ QByteArray jobName(const QString &title);
 // AnswerTimeoutMs.
 Result send(const Request &request);
 
-// Sends request on a thread of its own and calls done with the result on
-// context's thread, unless context is gone by then. Returns at once.
+// Sends request on a thread of the program's pool and calls done with the
+// result on context's thread, unless context is gone by then. Returns at
+// once.
 void start(Request request, QObject *context, std::function<void(const Result &)> done);
 
 enum class Scheduler { Answers, NotRunning, NotAnswering };
