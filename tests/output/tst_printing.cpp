@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -107,11 +108,13 @@ QString run(const QString &program, const QStringList &arguments)
 struct Page
 {
     int pages = 0;
-    QImage picture;  // at 300 dpi
-    QString text;    // pdftotext's
-    QString words;   // pdftotext's words with their boxes, in points
-    QString jobName; // the job's name in the queue
-    QString pdf;     // the queue's PDF
+    QImage picture;                    // at 300 dpi
+    QString text;                      // pdftotext's
+    QString words;                     // pdftotext's words with their boxes, in points
+    QString jobName;                   // the job's name in the queue
+    QString pdf;                       // the queue's PDF
+    QMap<QString, QString> attributes; // the job's
+    QSizeF sentSize;                   // the page as the program sent it, in points
 };
 
 // The renderings of pdf's pages at dpi, each the card's corner of the page
@@ -163,6 +166,8 @@ public:
             }
             PrinterDlg::Answer answer{true, request.mode, {}};
             answer.mode.deviceName = choices.takeFirst();
+            if (settings)
+                settings(answer.mode);
             return answer;
         });
     }
@@ -172,7 +177,8 @@ public:
 
     QStringList choices; // queue names; an empty one cancels
     QList<PrinterDlg::Request> asked;
-    std::function<void()> whileOpen; // what happens while the dialog is open
+    std::function<void()> whileOpen;                        // what happens while the dialog is open
+    std::function<void(PrinterDlg::DeviceMode &)> settings; // chosen in the dialog
 };
 
 // The main window over the colour face (code 403120701) from its face file.
@@ -253,6 +259,12 @@ class TestPrinting : public QObject
         *page = readPdf(job.pdf, job.document, m_cups.pdfFolder() + u"/page-%1"_s.arg(job.id));
         page->jobName = job.attributes.value(u"job-name"_s);
         page->pdf = job.pdf;
+        page->attributes = job.attributes;
+        const QRegularExpressionMatch size =
+            QRegularExpression(u"Page size:\\s+([\\d.]+) x ([\\d.]+) pts"_s)
+                .match(run(u"pdfinfo"_s, {job.document}));
+        if (size.hasMatch())
+            page->sentSize = {size.captured(1).toDouble(), size.captured(2).toDouble()};
         return true;
     }
 
@@ -271,7 +283,7 @@ private Q_SLOTS:
         // Before anything touches a printer: the print support reads where
         // the scheduler is once.
         m_cupsStarted = m_cups.start() && m_cups.addPdfQueue(DefaultQueue) &&
-                        m_cups.addPdfQueue(OtherQueue) && m_cups.setDefault(DefaultQueue);
+                        m_cups.addPdfQueue(OtherQueue, true) && m_cups.setDefault(DefaultQueue);
     }
 
     // At any resolution the card keeps to its area and its pieces keep apart;
@@ -465,6 +477,44 @@ private Q_SLOTS:
             QVERIFY2(painted.width() > faceBox.width() * 3 / 4 &&
                          painted.height() > faceBox.height() * 3 / 4,
                      "the face is missing");
+    }
+
+    // The job takes the copies, sides and orientation chosen in the dialog:
+    // the page goes in that orientation, and the barcode still reads.
+    void printsWithTheChosenSettings_data()
+    {
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<int>("duplex");      // QPrinter::DuplexMode
+        QTest::addColumn<int>("orientation"); // QPageLayout::Orientation
+        QTest::addColumn<QString>("sides");
+        QTest::newRow("two copies on both sides")
+            << 2 << int(QPrinter::DuplexLongSide) << int(QPageLayout::Portrait)
+            << u"two-sided-long-edge"_s;
+        QTest::newRow("three copies, landscape")
+            << 3 << int(QPrinter::DuplexNone) << int(QPageLayout::Landscape) << u"one-sided"_s;
+    }
+    void printsWithTheChosenSettings()
+    {
+        NEEDS_CUPS();
+        QFETCH(int, copies);
+        QFETCH(int, duplex);
+        QFETCH(int, orientation);
+        Fixture f;
+        f.printer.choices = {OtherQueue};
+        f.printer.settings = [&](PrinterDlg::DeviceMode &mode) {
+            mode.copies = copies;
+            mode.duplex = QPrinter::DuplexMode(duplex);
+            mode.orientation = QPageLayout::Orientation(orientation);
+        };
+        f.print();
+        Page page;
+        QVERIFY(nextPage(OtherQueue, &page));
+        QCOMPARE(page.attributes.value(u"copies"_s, u"1"_s), QString::number(copies));
+        QTEST(page.attributes.value(u"sides"_s, u"one-sided"_s), "sides");
+        QVERIFY(!page.sentSize.isEmpty());
+        QCOMPARE(page.sentSize.width() > page.sentSize.height(),
+                 orientation == int(QPageLayout::Landscape));
+        QCOMPARE(decode(page.picture).text, u"403120701"_s);
     }
 
     // Cards printed through a queue with no options of their own, as a
