@@ -224,6 +224,10 @@ void PrinterDlg::ShowPrinter(QWidget *lngHWnd, QPaintDevice * /*lngHdc*/)
 
 bool PrinterDlg::ShowPrintPage(QWidget *lngHWnd, qint32 lngFlags)
 {
+    if (!schedulerAnswers(lngHWnd)) {
+        m_cancel = true;
+        return false;
+    }
     // The current printer's own settings, with the paper size, orientation
     // and paper source the program has set on it. Without a current printer
     // the settings of the last dialog stay.

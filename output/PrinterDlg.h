@@ -85,6 +85,7 @@ public:
     // installed printer whose name equals the one in the dialog exactly
     // becomes the current printer and takes paper size, paper source,
     // orientation and copies from it, and the margins are kept. Otherwise
+    // (dismissed, or a scheduler that does not answer, as for ShowPrinter)
     // false, with Cancel set; this never sets Cancel to false.
     bool ShowPrintPage(QWidget *lngHWnd, qint32 lngFlags = 0);
 
