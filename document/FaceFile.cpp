@@ -142,26 +142,28 @@ int utf8Length(const QByteArray &bytes, qsizetype index)
     return length;
 }
 
-// How strongly the bytes speak for UTF-8: the bytes beyond ASCII that form
-// well-formed UTF-8 characters, less those that do not. Code page 932 text
-// seldom forms UTF-8 (a face file's paths start with 顔, 髪, 目 or 口, whose
-// code page 932 bytes never do), while a UTF-8 file with a stray byte still
-// has far more good bytes than bad.
-qsizetype utf8Balance(const QByteArray &bytes)
+// Whether every byte beyond ASCII belongs to a well-formed UTF-8 character.
+bool isUtf8(const QByteArray &bytes)
 {
-    qsizetype balance = 0;
     for (qsizetype i = 0; i < bytes.size();) {
-        if (static_cast<unsigned char>(bytes.at(i)) < 0x80) {
+        if (static_cast<unsigned char>(bytes.at(i)) < 0x80)
             ++i;
-        } else if (const int length = utf8Length(bytes, i)) {
-            balance += length;
+        else if (const int length = utf8Length(bytes, i))
             i += length;
-        } else {
-            --balance;
-            ++i;
-        }
+        else
+            return false;
     }
-    return balance;
+    return true;
+}
+
+// Whether the bytes are code page 932 text throughout: every lead byte has
+// its second byte, and every character is one the code page defines.
+bool isCodePage932(const QByteArray &bytes)
+{
+    QStringDecoder decoder(kCodePage932, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    Q_UNUSED(text)
+    return !decoder.hasError();
 }
 
 QString decodeUtf8(const QByteArray &bytes)
@@ -224,17 +226,22 @@ ReadResult read(const QByteArray &bytes)
     const bool byteOrderMark = bytes.startsWith("\xef\xbb\xbf");
     FieldSplitter splitter(bytes, byteOrderMark ? 3 : 0);
     QByteArray raw[kFieldCount];
-    qsizetype balance = 0;
+    bool codePage932 = true;
+    bool utf8 = true;
     for (int i = 0; i < kFieldCount; ++i) {
         bool strayControl = false;
         if (!splitter.next(raw[i], strayControl))
             return refused(Error::TooFewFields, i);
         if (strayControl || std::any_of(raw[i].begin(), raw[i].end(), isControlByte))
             return refused(Error::ControlCharacter, i);
-        balance += utf8Balance(raw[i]);
+        codePage932 = codePage932 && isCodePage932(raw[i]);
+        utf8 = utf8 && isUtf8(raw[i]);
     }
 
-    const bool utf8 = byteOrderMark || balance > 0;
+    // Face files are code page 932 text, as Windows writes them; half-width
+    // katakana and many kanji pairs are well-formed UTF-8 as well, so only a
+    // file that cannot be code page 932 is taken for UTF-8 without its mark.
+    utf8 = byteOrderMark || (!codePage932 && utf8);
     QString text[kFieldCount];
     for (int i = 0; i < kFieldCount; ++i) {
         text[i] = utf8 ? decodeUtf8(raw[i]) : decodeCodePage932(raw[i]);
@@ -269,16 +276,18 @@ WriteResult write(const FaceParts &partFiles, const FaceParts &partCodes)
     const QString text = line(partFiles) + line(partCodes);
     QStringEncoder sjis(kCodePage932, QStringConverter::Flag::Stateless);
     QByteArray bytes = sjis.encode(text);
-    // Code page 932 bytes can look like UTF-8 to the reader and come back as
-    // other text; asking the reader itself keeps the two in step.
-    if (!sjis.hasError()) {
-        const ReadResult back = read(bytes);
-        if (back.ok() && back.PartFiles == partFiles && back.PartCodes == partCodes)
-            return {{}, bytes};
+    // Asking the reader itself keeps the two in step, whatever characters
+    // the code page holds in more than one way.
+    const ReadResult back = sjis.hasError() ? ReadResult() : read(bytes);
+    if (sjis.hasError() || !back.ok() || back.PartFiles != partFiles ||
+        back.PartCodes != partCodes) {
+        // With its mark, so that no reader has to guess.
+        bytes = "\xef\xbb\xbf" + text.toUtf8();
     }
-    // No byte-order mark: the first field must still start with its quote for
-    // readers that know only code page 932.
-    return {{}, text.toUtf8()};
+    // What the readers read of a file: more would be cut off there.
+    if (bytes.size() > MaxFileBytes)
+        return {{Error::TooLong, {}, {}}, {}};
+    return {{}, bytes};
 }
 
 } // namespace FaceFile

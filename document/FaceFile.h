@@ -47,6 +47,8 @@ enum class Error : unsigned char {
     // Writing: a text holds half of a UTF-16 surrogate pair, which no
     // encoding can write.
     Unencodable,
+    // Writing: the file would be larger than MaxFileBytes.
+    TooLong,
 };
 
 // Why there is no face or no file: what is wrong, and with which field (for
@@ -73,12 +75,12 @@ struct ReadResult
 // or a lone CR), without the blanks and tabs around it. A comma promises a
 // further field, so "a," holds two fields and "a\r\n" one.
 //
-// The encoding is decided from the bytes of the ten fields alone: UTF-8 when
-// the bytes start with a UTF-8 byte-order mark, or when more of the fields'
-// bytes beyond ASCII form well-formed UTF-8 characters than do not; code page
-// 932 otherwise. Each field is decoded on its own, and bytes that form no
-// character in that encoding become U+FFFD there, so one bad byte damages
-// its own field only.
+// The encoding: UTF-8 when the bytes start with a UTF-8 byte-order mark, or
+// when the ten fields are not code page 932 text and are well-formed UTF-8;
+// code page 932 otherwise, as Windows writes face files (half-width katakana
+// and many kanji pairs are well-formed UTF-8 too). Each field is decoded on
+// its own, and bytes that form no character in that encoding become U+FFFD
+// there, so one bad byte damages its own field only.
 //
 // Refused: fewer than ten fields (TooFewFields); a field holding a control
 // character, C0, DEL or C1 (ControlCharacter).
@@ -93,11 +95,12 @@ struct WriteResult
 };
 
 // The bytes of a face file, in code page 932 so that the file exchanges with
-// face files made on Windows; in UTF-8 (without a byte-order mark) when code
-// page 932 has no place for a character, or when read() would take the code
-// page 932 bytes for other text. What write() gives, read() reads back as the
-// same face. A text the format cannot hold gives a reason instead of a
-// damaged file: the first such field in the file's order.
+// face files made on Windows; in UTF-8 with its byte-order mark when code
+// page 932 has no place for a character. What write() gives, read() reads
+// back as the same face, and a file written here, read and written again,
+// keeps its bytes. A text the format cannot hold gives a reason instead of a
+// damaged file: the first such field in the file's order; a face larger than
+// MaxFileBytes, which no reader would read whole, gives TooLong.
 WriteResult write(const FaceParts &partFiles, const FaceParts &partCodes);
 
 } // namespace FaceFile

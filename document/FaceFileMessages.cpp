@@ -20,6 +20,8 @@ QString writeRefusalMessage(const Reason &reason)
     case Error::Unencodable:
         return u"「%1」には文字として読めない部分があるため、顔ファイルに書けません。"_s.arg(
             reason.text);
+    case Error::TooLong:
+        return u"顔ファイルが 1 MB を超えるため、書けません。"_s;
     case Error::None:
     case Error::TooFewFields:
         break;

@@ -2,6 +2,7 @@
 
 #include "document/FaceFile.h"
 #include "document/FaceFileMessages.h"
+#include "document/FaceRecovery.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileDlg.h"
 #include "platform/FileMessages.h"
@@ -72,7 +73,9 @@ void FaceSession::readFace(const QString &fileName)
 
     const FaceFile::ReadResult face = FaceFile::read(file.bytes);
     if (!face.ok()) {
-        showError(FaceFile::readRefusalMessage(face.reason));
+        // The message is the same for every file: the detail says which one,
+        // as a file named at start-up is seen nowhere else.
+        showError(FaceFile::readRefusalMessage(face.reason), u"「%1」"_s.arg(nativeName(fileName)));
         return;
     }
     m_doc.FaceFileName = fileName;
@@ -82,11 +85,12 @@ void FaceSession::readFace(const QString &fileName)
     m_doc.Modified = false;
 }
 
-void FaceSession::showError(const QString &prompt)
+void FaceSession::showError(const QString &prompt, const QString &detail)
 {
     const Asking asking(m_asking);
-    MsgBox::show(m_owner,
-                 {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok});
+    MsgBox::show(
+        m_owner,
+        {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok, detail});
 }
 
 bool FaceSession::writeFace(const QString &fileName)
@@ -132,12 +136,17 @@ bool FaceSession::askSaveFirst(const QString &question, const QString &title)
 
 void FaceSession::newFace()
 {
-    // A new face empties the pictures of the one on screen; it is saved first
-    // when the user wants it kept.
+    // The face on screen is saved first when the user wants it kept. The new
+    // face has nothing of the old one: no parts, no codes that would name
+    // them in its face code and on its card, and no file, so that its first
+    // Save asks for a name instead of writing over the face opened before.
     if (!askSaveFirst(u"新しい顔にします。\r今の顔を保存しますか？"_s, u"新規"_s))
         return;
     m_doc.PartFiles = {};
+    m_doc.PartCodes = {};
+    m_doc.FaceFileName.clear();
     Q_EMIT faceReplaced();
+    m_doc.Modified = false;
 }
 
 bool FaceSession::askBeforeOpening()
@@ -216,6 +225,42 @@ bool FaceSession::confirmEnd()
     if (m_endConfirmed)
         return true;
     return askSaveFirst(u"かおぐみを終了します。\r顔を保存しますか？"_s, u"かおぐみの終了"_s);
+}
+
+void FaceSession::keepForRecovery()
+{
+    if (m_doc.Modified)
+        FaceRecovery::keep(m_doc.PartFiles, m_doc.PartCodes, m_doc.FaceFileName);
+}
+
+void FaceSession::offerRecovery()
+{
+    for (const FaceRecovery::Kept &kept : FaceRecovery::pending()) {
+        MsgBox::Answer answer;
+        {
+            const Asking asking(m_asking);
+            const QString of = kept.FaceFileName.isEmpty()
+                                   ? QString()
+                                   : u"「%1」"_s.arg(nativeName(kept.FaceFileName));
+            answer = MsgBox::show(m_owner, {u"前回、保存されないまま終わった顔があります。\r"
+                                            u"その顔を開きますか？"_s,
+                                            MsgBox::Buttons::YesNo,
+                                            MsgBox::Icon::Question,
+                                            {},
+                                            MsgBox::Answer::Yes,
+                                            of});
+        }
+        FaceRecovery::discard(kept);
+        if (answer != MsgBox::Answer::Yes)
+            continue;
+        m_doc.FaceFileName = kept.FaceFileName;
+        m_doc.PartFiles = kept.PartFiles;
+        m_doc.PartCodes = kept.PartCodes;
+        Q_EMIT faceReplaced();
+        m_doc.Modified = true;
+        // Any other kept face waits for the next start.
+        return;
+    }
 }
 
 bool FaceSession::answerLogout(bool interactionAllowed, bool dialogOpen)

@@ -61,6 +61,13 @@ public:
     bool answerLogout(bool interactionAllowed, bool dialogOpen);
     void userActed() { m_endConfirmed = false; }
 
+    // The program is told to end without the exit check (a signal): a face
+    // with changes nobody saved is kept for the next start.
+    void keepForRecovery();
+    // At start-up: a face kept that way is offered back; taken, it is the
+    // face again, with its file's name and its changes still to save.
+    void offerRecovery();
+
     // Whether one of the session's dialogs is open.
     bool isAsking() const { return m_asking > 0; }
 
@@ -73,7 +80,7 @@ private:
     bool askBeforeOpening();
     void readFace(const QString &fileName);
     bool writeFace(const QString &fileName);
-    void showError(const QString &prompt);
+    void showError(const QString &prompt, const QString &detail = {});
 
     QWidget *m_owner;
     FileDlg &m_fileDialog;

@@ -13,6 +13,7 @@
 #include "platform/MoVersion.h"
 #include "platform/Module.h"
 #include "platform/MsgBox.h"
+#include "platform/TerminationSignals.h"
 #include "selection/FaceCodeEntry.h"
 #include "selection/ItemSelect.h"
 #include "selection/PickerArrangement.h"
@@ -83,6 +84,13 @@ Main::Main(const QString &appDir, QWidget *parent)
     connect(m_session.get(), &FaceSession::faceReplaced, this, &Main::Render);
     connect(Picture1, &PictureBox::resolutionChanged, this, &Main::Render);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Main::commitData);
+    // Told to end by a signal, the program ends without a question, as it
+    // is asked to, and keeps a face with unsaved changes for the next start.
+    connect(&TerminationSignals::instance(), &TerminationSignals::received, this, [this] {
+        m_session->keepForRecovery();
+        closePickers();
+        Q_EMIT ended();
+    });
     // Any key or click in the program's windows shows that the user works on;
     // an answer given to a logout that did not happen no longer holds.
     qApp->installEventFilter(this);
@@ -108,6 +116,7 @@ void Main::Form_Load(const QString &commandText)
     }
     if (!commandText.isEmpty())
         m_session->LoadFace(commandText);
+    m_session->offerRecovery();
     // The shared objects exist from the constructor on, so that no command can
     // find them missing.
     E_llWindow_Click();
@@ -162,7 +171,8 @@ void Main::F_SavePic_Click()
 
 void Main::F_Print_Click()
 {
-    PrintCommand::F_Print(this, *PrinterDialog, FaceCode::compose(document().PartCodes),
+    // The card carries the code the window shows, as the user sees it.
+    PrintCommand::F_Print(this, *PrinterDialog, Label1->text(),
                           Composite::loadLayers(m_appDir, document().PartFiles),
                           [this] { repaint(); });
 }
@@ -184,7 +194,7 @@ void Main::E_llWindow_Click()
 
 void Main::E_VercodeLoading_Click()
 {
-    if (FaceCodeEntry::run(this, FaceCode::compose(document().PartCodes), m_pickers))
+    if (FaceCodeEntry::run(this, Label1->text(), m_pickers))
         Render();
 }
 

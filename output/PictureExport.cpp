@@ -34,23 +34,24 @@ QString nativeName(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// The quality for a JPEG file: 1 to 255, as the user typed it. Nothing when
-// the user cancelled or gave no answer, which ends the export quietly.
+// The quality for a JPEG file: 0 (the lowest) to 255, as the user typed it;
+// an answer that is none is refused and asked again. Nothing when the user
+// cancelled or gave no answer, which ends the export quietly.
 std::optional<quint8> askQuality(QWidget *owner)
 {
-    const QString answer = InputBox::show(
-        owner, {u"圧縮率を入力してください。\r0～100(%)"_s, u"JPEG形式で保存"_s, u"50"_s});
-    if (answer.isEmpty())
-        return std::nullopt;
-    const std::optional<int> quality = qualityFromAnswer(answer);
-    if (!quality || *quality < 1 || *quality > 255) {
+    for (;;) {
+        const QString answer = InputBox::show(
+            owner, {u"圧縮率を入力してください。\r0～100(%)"_s, u"JPEG形式で保存"_s, u"50"_s});
+        if (answer.isEmpty())
+            return std::nullopt;
+        const std::optional<int> quality = qualityFromAnswer(answer);
+        if (quality && *quality >= 0 && *quality <= 255)
+            return quint8(*quality);
         showError(
             owner,
-            u"圧縮率「%1」では保存できません。\r1 から 255 までの整数を入力してください。"_s.arg(
+            u"圧縮率「%1」では保存できません。\r0 から 255 までの整数を入力してください。"_s.arg(
                 answer));
-        return std::nullopt;
     }
-    return quint8(*quality);
 }
 
 } // namespace

@@ -13,8 +13,18 @@ QString notRegularFile()
 
 QString reason(const AtomicFile::Result &result)
 {
-    return result.error == AtomicFile::Result::Error::NotRegularFile ? notRegularFile()
-                                                                     : result.reason;
+    switch (result.error) {
+    case AtomicFile::Result::Error::NotRegularFile:
+        return notRegularFile();
+    case AtomicFile::Result::Error::Link:
+        return u"ほかの場所へのリンクです。リンクの先には書き込みません。"_s;
+    case AtomicFile::Result::Error::OthersFile:
+        return u"ほかのユーザーのファイルです。"_s;
+    case AtomicFile::Result::Error::None:
+    case AtomicFile::Result::Error::System:
+        break;
+    }
+    return result.reason;
 }
 
 QString cannotRead(const QString &path, const RegularFile::Result &result)

@@ -12,7 +12,8 @@ namespace FileMessages {
 // belongs.
 QString notRegularFile();
 
-// Why a write failed: the system's reason, or notRegularFile().
+// Why a write failed: the system's reason, or what the program would not
+// write over.
 QString reason(const AtomicFile::Result &result);
 
 // The message that a file could not be read: its name, a lone CR, and why

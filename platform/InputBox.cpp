@@ -3,6 +3,7 @@
 #include "platform/MsgBox.h"
 
 #include <QInputDialog>
+#include <QLabel>
 
 namespace InputBox {
 
@@ -29,7 +30,10 @@ QString show(QWidget *parent, const Request &request)
     QInputDialog dialog(parent);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(request.title.isEmpty() ? MsgBox::applicationTitle() : request.title);
-    dialog.setLabelText(request.prompt);
+    // The input dialog's label would show the lone CR as a blank.
+    dialog.setLabelText(MsgBox::sentenceLines(request.prompt));
+    if (auto *label = dialog.findChild<QLabel *>())
+        MsgBox::keepSentencesWhole(*label);
     dialog.setTextValue(request.defaultText);
     if (dialog.exec() != QDialog::Accepted)
         return {};

@@ -3,6 +3,7 @@
 #include "platform/MsgBox.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QProcess>
@@ -240,6 +241,15 @@ qint64 startViewer(const QString &program, const QStringList &arguments, QString
     if (!file.exists()) {
         *error = u"ヘルプを表示するプログラム（Qt Assistant）が見つかりません：%1。"
                  u"assistant-qt6 パッケージをインストールしてください。"_s.arg(program);
+        return 0;
+    }
+    // The viewer given a collection that is not there prints its usage and
+    // ends at once, without a window: F1 would seem to do nothing.
+    const qsizetype collection = arguments.indexOf(u"-collectionFile"_s) + 1;
+    if (collection > 0 && collection < arguments.size() &&
+        !QFileInfo(arguments.at(collection)).isFile()) {
+        *error = u"ヘルプファイル「%1」が見つかりません。"_s.arg(
+            QDir::toNativeSeparators(QDir::cleanPath(arguments.at(collection))));
         return 0;
     }
     QProcess process;

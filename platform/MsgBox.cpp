@@ -1,8 +1,13 @@
 #include "platform/MsgBox.h"
 
+#include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -80,6 +85,24 @@ void placeOverHiddenOwner(QMessageBox &box, QWidget *parent)
 
 } // namespace
 
+QString sentenceLines(const QString &prompt)
+{
+    QString lines = prompt;
+    return lines.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+}
+
+void keepSentencesWhole(QLabel &label)
+{
+    const QFontMetrics metrics(label.font());
+    int widest = 0;
+    for (const QString &line : sentenceLines(label.text()).split(u'\n'))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const QScreen *screen = label.screen() ? label.screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() * 3 / 4 : widest;
+    // A sentence wider than that still wraps, as it must.
+    label.setMinimumWidth(std::min(widest + metrics.averageCharWidth(), room));
+}
+
 QString applicationTitle()
 {
     return u"かおぐみ"_s;
@@ -109,6 +132,11 @@ Answer show(QWidget *parent, const Request &request)
                     toQt(request.buttons), parent);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(toQt(request.defaultAnswer));
+    box.setInformativeText(request.detail);
+    // The box's text stays the message as the program wrote it: the message
+    // box shows its lone CR as a line break already.
+    if (auto *label = box.findChild<QLabel *>(u"qt_msgbox_label"_s))
+        keepSentencesWhole(*label);
     placeOverHiddenOwner(box, parent);
     switch (box.exec()) {
     case QMessageBox::Ok:

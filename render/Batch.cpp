@@ -26,6 +26,22 @@ QString refusal(const FaceFile::Reason &reason)
     return u"not a face file (a field holds a control character)"_s;
 }
 
+QString writeRefusal(const AtomicFile::Result &written)
+{
+    switch (written.error) {
+    case AtomicFile::Result::Error::NotRegularFile:
+        return u"not a regular file, left as it is"_s;
+    case AtomicFile::Result::Error::Link:
+        return u"a link the renderer does not write through, left as it is"_s;
+    case AtomicFile::Result::Error::OthersFile:
+        return u"another user's file, left as it is"_s;
+    case AtomicFile::Result::Error::None:
+    case AtomicFile::Result::Error::System:
+        break;
+    }
+    return written.reason;
+}
+
 } // namespace
 
 std::optional<Face> readFaceFile(const QString &path, QString *reason)
@@ -72,9 +88,7 @@ Outcome draw(const Job &job, PartCache &cache, const Settings &settings)
     const AtomicFile::Result written =
         save(image, job.format, job.output, memo(face), settings.quality);
     if (!written.ok()) {
-        const QString why = written.error == AtomicFile::Result::Error::NotRegularFile
-                                ? u"not a regular file, left as it is"_s
-                                : written.reason;
+        const QString why = writeRefusal(written);
         return {false, u"cannot write %1: %2"_s.arg(job.output, why)};
     }
     if (!unreadable.isEmpty()) {

@@ -61,6 +61,9 @@ FullFilesystem::FullFilesystem(const QString &folder, const Files &files, State 
     const QByteArray small(1, 'x');
     while (filler.open(QIODevice::Append | QIODevice::Unbuffered) && filler.write(small) > 0)
         filler.close();
+    filler.close();
+    if (state == State::NearlyFull && !filler.resize(filler.size() - 8192))
+        m_error = filler.errorString();
 }
 
 FullFilesystem::~FullFilesystem()

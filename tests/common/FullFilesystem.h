@@ -16,7 +16,8 @@
 class FullFilesystem
 {
 public:
-    enum class State { Full, ReadOnly };
+    // NearlyFull leaves 8 KiB free: a write larger than that fails part-way.
+    enum class State { Full, NearlyFull, ReadOnly };
     using Files = QList<QPair<QString, QByteArray>>; // name inside the folder, bytes
 
     FullFilesystem(const QString &folder, const Files &files, State state = State::Full);

@@ -60,6 +60,14 @@ public:
             return answer;
         });
     }
+    // The answers one after another, then a cancel (no text).
+    explicit ScriptedInput(const QStringList &answers)
+    {
+        InputBox::setHandler([this, queue = answers](const InputBox::Request &request) mutable {
+            asked.append(request);
+            return queue.isEmpty() ? QString() : queue.takeFirst();
+        });
+    }
     ~ScriptedInput() { InputBox::setHandler({}); }
     ScriptedInput(const ScriptedInput &) = delete;
     ScriptedInput &operator=(const ScriptedInput &) = delete;

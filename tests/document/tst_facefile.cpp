@@ -15,6 +15,8 @@ Q_DECLARE_METATYPE(FaceFile::Field)
 
 namespace {
 
+const QString kEmptyLine = u"\"\",\"\",\"\",\"\",\"\"\r\n"_s;
+
 QByteArray sjis(const QString &text)
 {
     QStringEncoder encoder("windows-31j");
@@ -127,15 +129,45 @@ private Q_SLOTS:
     void fallsBackToUtf8OnlyWhenItMust()
     {
         const QByteArray accented = FaceFile::write(parts(u"顔\\café.png"_s, {}, {}, {}), {}).bytes;
-        QVERIFY(accented.startsWith("\"\xe9\xa1\x94\\caf\xc3\xa9.png\""));
+        QVERIFY(accented.startsWith("\xef\xbb\xbf\"\xe9\xa1\x94\\caf\xc3\xa9.png\""));
         const QByteArray japanese = FaceFile::write(exampleFiles(), {}).bytes;
         QVERIFY(!japanese.contains("\xe9\xa1\x94"));
         // 縺０ is E3 81 82 4F in code page 932, which is also valid UTF-8 (あO):
-        // written that way it would come back as other text.
+        // it stays code page 932, as Windows would write it.
         const FaceParts ambiguous = parts(u"縺０.png"_s, {}, {}, {});
         const QByteArray bytes = FaceFile::write(ambiguous, {}).bytes;
-        QVERIFY(bytes.contains("\xe7\xb8\xba"));
+        QCOMPARE(bytes, sjis(u"\"縺０.png\",\"\",\"\",\"\",\"\"\r\n"_s + kEmptyLine));
         QCOMPARE(FaceFile::read(bytes).PartFiles, ambiguous);
+    }
+
+    // A file in the form the program writes, read and saved unchanged,
+    // keeps its bytes: made on Windows with half-width katakana, in UTF-8
+    // with its mark, or beyond what the readers read.
+    void savesAFileAsItWasRead_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<FaceParts>("files");
+        const QString katakana = u"髪\\ﾃｽﾄｷﾃｽﾄｷ.png"_s;
+        QTest::newRow("code page 932, half-width katakana that is also UTF-8")
+            << sjis(u"\"\",\""_s + katakana + u"\",\"\",\"\",\"\"\r\n"_s + kEmptyLine)
+            << parts({}, {}, katakana, {});
+        QTest::newRow("UTF-8 with its mark")
+            << (u"\uFEFF\"顔\\café.png\",\"\",\"\",\"\",\"\"\r\n"_s + kEmptyLine).toUtf8()
+            << parts(u"顔\\café.png"_s, {}, {}, {});
+        QTest::newRow("more than the readers read: not written")
+            << QByteArray() << parts(QString(FaceFile::MaxFileBytes, u'é'), {}, {}, {});
+    }
+    void savesAFileAsItWasRead()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(FaceParts, files);
+        const FaceFile::WriteResult written = FaceFile::write(files, {});
+        QCOMPARE(written.bytes, bytes);
+        QCOMPARE(written.reason.error, bytes.isEmpty() ? Error::TooLong : Error::None);
+        if (bytes.isEmpty())
+            return;
+        const FaceFile::ReadResult read = FaceFile::read(bytes);
+        QCOMPARE(read.PartFiles, files);
     }
 
     void refusesTextsTheFormatCannotHold_data()
@@ -206,7 +238,7 @@ private Q_SLOTS:
         };
 
         accepted("code page 932, CR LF", sjis(line1 + u"\r\n"_s + line2 + u"\r\n"_s));
-        accepted("UTF-8, LF only", (line1 + u'\n' + line2 + u'\n').toUtf8());
+        accepted("UTF-8, LF only", "\xef\xbb\xbf" + (line1 + u'\n' + line2 + u'\n').toUtf8());
         accepted("UTF-8 with byte-order mark",
                  "\xef\xbb\xbf" + (line1 + u"\r\n"_s + line2).toUtf8());
         accepted("lone CR line ends", sjis(line1 + u'\r' + line2 + u'\r'));
@@ -239,12 +271,19 @@ private Q_SLOTS:
         // The encoding comes from the ten fields, and a bad byte damages its
         // own field only.
         const QByteArray utf8 = (line1 + u"\r\n"_s + line2 + u"\r\n"_s).toUtf8();
-        accepted("UTF-8, a bad byte after the tenth field", utf8 + "\xff\r\n");
+        accepted("UTF-8, a bad byte after the tenth field", "\xef\xbb\xbf" + utf8 + "\xff\r\n");
         accepted("UTF-8 cut inside a character in the tenth field",
-                 (line1 + u"\r\n\"03\",\"07\",\"12\",\"01\",\"顔"_s).toUtf8().chopped(1));
-        QTest::newRow("UTF-8, a bad byte inside one field")
-            << QByteArray(utf8).replace("\\h07", "\xff\\h07") << Error::None << none
-            << parts(files.Outline, files.Mouth, u"髪\uFFFD\\h07.bmp"_s, files.Eyes) << codes;
+                 "\xef\xbb\xbf" +
+                     (line1 + u"\r\n\"03\",\"07\",\"12\",\"01\",\"顔"_s).toUtf8().chopped(1));
+        // Without its mark only what cannot be code page 932 is UTF-8: あ is
+        // E3 81 82, whose 82 is a lead byte without its second byte there.
+        QTest::newRow("UTF-8 without its mark that is no code page 932")
+            << QByteArray(utf8).replace("f03", "\xe3\x81\x82") << Error::None << none
+            << parts(u"顔\\あ.bmp"_s, files.Mouth, files.Hair, files.Eyes) << codes;
+        QTest::newRow("UTF-8 with its mark, a bad byte inside one field")
+            << "\xef\xbb\xbf" + QByteArray(utf8).replace("\\h07", "\xff\\h07") << Error::None
+            << none << parts(files.Outline, files.Mouth, u"髪\uFFFD\\h07.bmp"_s, files.Eyes)
+            << codes;
         QTest::newRow("code page 932, a lead byte alone at a field's end")
             << sjis(line1 + u"\r\n"_s + line2).replace("h07.bmp", "h07.bmp\x81") << Error::None
             << none << parts(files.Outline, files.Mouth, u"髪\\h07.bmp\uFFFD"_s, files.Eyes)

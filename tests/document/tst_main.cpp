@@ -9,7 +9,10 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 #include <sys/stat.h>
 
@@ -230,7 +233,7 @@ private Q_SLOTS:
         QVERIFY(messages.asked.isEmpty());
     }
 
-    void newEmptiesThePicturesAndKeepsTheCodes_data()
+    void newMakesANewUnnamedFace_data()
     {
         QTest::addColumn<bool>("modified");
         QTest::addColumn<MsgBox::Answer>("answer");
@@ -240,7 +243,7 @@ private Q_SLOTS:
         QTest::newRow("modified, yes saves first") << true << MsgBox::Answer::Yes << true;
         QTest::newRow("modified, cancel") << true << MsgBox::Answer::Cancel << false;
     }
-    void newEmptiesThePicturesAndKeepsTheCodes()
+    void newMakesANewUnnamedFace()
     {
         QFETCH(bool, modified);
         QFETCH(MsgBox::Answer, answer);
@@ -267,15 +270,67 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(w.document().PartFiles, FaceParts{});
-        QCOMPARE(w.document().PartCodes, face.codes);
-        QCOMPARE(w.document().Modified, modified && !saved);
-        QCOMPARE(w.document().FaceFileName, app.filePath(u"face.kgm"_s));
+        QCOMPARE(w.document().PartCodes, FaceParts{});
+        QVERIFY(!w.document().Modified);
+        QVERIFY(w.document().FaceFileName.isEmpty());
         QVERIFY(surfaceIsWhite(w));
-        QCOMPARE(w.Label1->text(), u"403120701"_s);
-        // New and Save: empty part files, the codes of the face before.
+        QCOMPARE(w.Label1->text(), u"0004"_s);
+        // Save asks for a name: the file opened before keeps its face.
+        const QByteArray before = app.readFile(u"face.kgm"_s);
+        ScriptedFiles files;
         w.F_Save_Click();
-        QCOMPARE(app.readFile(u"face.kgm"_s),
-                 QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n\"03\",\"07\",\"12\",\"01\",\"\"\r\n"));
+        QCOMPARE(files.asked.size(), 1);
+        QCOMPARE(app.readFile(u"face.kgm"_s), before);
+    }
+
+    // Told to end by a signal, the program ends without a question and keeps
+    // a face with unsaved changes, which the next start offers back.
+    void aSignalToEndKeepsTheFaceForTheNextStart_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<MsgBox::Answer>("answer");
+        QTest::newRow("SIGTERM, taken back") << SIGTERM << true << MsgBox::Answer::Yes;
+        QTest::newRow("SIGHUP, declined") << SIGHUP << true << MsgBox::Answer::No;
+        QTest::newRow("SIGTERM, nothing to keep") << SIGTERM << false << MsgBox::Answer::Yes;
+    }
+    void aSignalToEndKeepsTheFaceForTheNextStart()
+    {
+        QFETCH(int, signal);
+        QFETCH(bool, modified);
+        QFETCH(MsgBox::Answer, answer);
+        QTemporaryDir state;
+        const QByteArray before = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+        SandboxAppDir app;
+        ColourFace face(app);
+        const QString path = app.filePath(u"face.kgm"_s);
+        QVERIFY(app.writeFile(u"face.kgm"_s, face.fileBytes()));
+        FaceDocument made;
+        {
+            ScriptedMessages messages;
+            Main w(app.path());
+            w.Form_Load(path);
+            if (modified)
+                w.takePart(Category::Hair, QString(), QString());
+            made = w.document();
+            QSignalSpy ended(&w, &Main::ended);
+            ::raise(signal);
+            QVERIFY(ended.wait());
+            QVERIFY(messages.asked.isEmpty());
+        }
+        ScriptedMessages messages;
+        messages.answers = {answer};
+        Main again(app.path());
+        again.Form_Load({});
+        qputenv("XDG_STATE_HOME", before);
+        QCOMPARE(messages.asked.size(), modified ? 1 : 0);
+        const bool taken = modified && answer == MsgBox::Answer::Yes;
+        QCOMPARE(again.document().PartFiles, taken ? made.PartFiles : FaceParts{});
+        QCOMPARE(again.document().FaceFileName, taken ? path : QString());
+        QCOMPARE(again.document().Modified, taken);
+        // Offered once: the kept face is gone whatever the answer.
+        QVERIFY(QDir(state.path() + u"/kaogumi"_s).isEmpty());
     }
 
     void refusesWhatIsNotAFaceFile_data()
@@ -310,6 +365,7 @@ private Q_SLOTS:
         QCOMPARE(messages.asked.size(), 1);
         const MsgBox::Request &r = messages.asked.first();
         QCOMPARE(r.prompt, kFormatMessage);
+        QCOMPARE(r.detail, u"「%1」"_s.arg(QDir::toNativeSeparators(app.filePath(u"bad.kgm"_s))));
         QCOMPARE(r.icon, MsgBox::Icon::Critical);
         QCOMPARE(r.buttons, MsgBox::Buttons::Ok);
         QVERIFY(r.title.isEmpty());

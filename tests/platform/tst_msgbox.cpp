@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -104,6 +105,47 @@ private Q_SLOTS:
         QCOMPARE(seenDefault, u"0004"_s);
         QCOMPARE(seenLabel, u"どうぞ"_s);
         QCOMPARE(seenTitle, u"かおぐみ"_s);
+    }
+
+    // Two sentences show as two lines, each whole: the lone CR breaks the
+    // line in the input box too, and no sentence breaks inside a word.
+    void eachSentenceStaysWholeOnALineOfItsOwn_data()
+    {
+        QTest::addColumn<bool>("inputBox");
+        QTest::addColumn<QString>("prompt");
+        QTest::newRow("message box") << false
+                                     << u"「/home/someone/写真/2026年12月/かおぐみのカード.png」"
+                                        u"からは顔を開けません。\r開けるのは顔ファイル、かおぐみ"
+                                        u"で書き出した画像、印刷したカードの写真です。"_s;
+        QTest::newRow("input box") << true << u"圧縮率を入力してください。\r0～100(%)"_s;
+    }
+    void eachSentenceStaysWholeOnALineOfItsOwn()
+    {
+        QFETCH(bool, inputBox);
+        QFETCH(QString, prompt);
+        int lines = 0;
+        const auto count = [&](QDialog *dialog) {
+            const QLabel *label = nullptr;
+            for (const QLabel *candidate : dialog->findChildren<QLabel *>()) {
+                if (candidate->text().contains(u"。"))
+                    label = candidate;
+            }
+            if (label)
+                lines = qRound(double(label->height()) / label->fontMetrics().lineSpacing());
+            dialog->reject();
+        };
+        if (inputBox) {
+            const auto watch = whenOpen<QInputDialog>([&](QInputDialog *d) { count(d); });
+            InputBox::show(nullptr, {prompt, {}, u"50"_s});
+            QVERIFY(watch.fired());
+        } else {
+            const auto watch = whenOpen<QMessageBox>([&](QMessageBox *d) { count(d); });
+            MsgBox::show(
+                nullptr,
+                {prompt, MsgBox::Buttons::Ok, MsgBox::Icon::Critical, {}, MsgBox::Answer::Ok});
+            QVERIFY(watch.fired());
+        }
+        QCOMPARE(lines, 2);
     }
 
     void scriptedHandlersTakeThePlaceOfTheDialogs()

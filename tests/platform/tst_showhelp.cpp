@@ -168,10 +168,13 @@ void ShowHelpTest::repeatedRequest()
 void ShowHelpTest::viewerCannotStart_data()
 {
     QTest::addColumn<QString>("program"); // in the test's folder
+    QTest::addColumn<bool>("manual");     // whether the folder holds the manual
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("not installed") << u"missing/assistant"_s << u"assistant-qt6"_s;
-    QTest::newRow("not a program") << u"assistant"_s << u"を起動できませんでした"_s;
+    QTest::newRow("not installed") << u"missing/assistant"_s << true << u"assistant-qt6"_s;
+    QTest::newRow("not a program") << u"assistant"_s << true << u"を起動できませんでした"_s;
+    QTest::newRow("the manual missing")
+        << u"assistant"_s << false << u"ヘルプファイル「%1」が見つかりません。"_s;
 }
 
 // A viewer that cannot be started is reported with the reason, and the id of
@@ -179,12 +182,14 @@ void ShowHelpTest::viewerCannotStart_data()
 void ShowHelpTest::viewerCannotStart()
 {
     QFETCH(QString, program);
+    QFETCH(bool, manual);
     QFETCH(QString, reason);
     QTemporaryDir dir;
-    QFile text(dir.filePath(u"assistant"_s));
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.write("not a program\n");
-    text.close();
+    for (const QString &name : {u"assistant"_s, manual ? u"kaogumi.qhc"_s : QString()}) {
+        QFile text(dir.filePath(name));
+        QVERIFY(name.isEmpty() || (text.open(QIODevice::WriteOnly) && text.write("text\n") == 5));
+    }
+    reason = reason.arg(dir.filePath(u"kaogumi.qhc"_s));
     const QString path = dir.filePath(program);
     Module::setViewer({[path](const QString &, const QStringList &arguments, QString *error) {
                            return Module::startViewer(path, arguments, error);
@@ -205,7 +210,7 @@ void ShowHelpTest::viewerCannotStart()
     QCOMPARE(messages.asked.size(), 1);
     const QString prompt = messages.asked.front().prompt;
     QVERIFY2(prompt.startsWith(u"ヘルプを表示できませんでした。\r"_s), qPrintable(prompt));
-    QVERIFY2(prompt.contains(path) && prompt.contains(reason), qPrintable(prompt));
+    QVERIFY2((prompt.contains(path) || !manual) && prompt.contains(reason), qPrintable(prompt));
 }
 
 void ShowHelpTest::realViewer_data()

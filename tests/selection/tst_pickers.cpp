@@ -410,9 +410,11 @@ private Q_SLOTS:
         Main main(app.path());
         {
             // Cancel changes nothing and redraws nothing.
-            ScriptedInput input({});
+            ScriptedInput input(QString{});
             main.E_VercodeLoading_Click();
             QCOMPARE(input.asked.size(), 1);
+            // The answer offered is the label's caption, empty before any face.
+            QCOMPARE(input.asked[0].defaultText, QString());
             QVERIFY(main.Label1->text().isEmpty());
             QVERIFY(!main.document().Modified);
         }

@@ -61,8 +61,16 @@ start_openbox() {
     eval '[[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]]'
 }
 
+# A program told to end by a signal keeps a face with unsaved changes in its
+# state folder, and offers it at its next start: these sessions keep theirs
+# apart from the user's, and remove it once the program has ended.
+SESSION_STATE=$(mktemp -d /tmp/kaogumi-state-XXXXXX)
+export XDG_STATE_HOME=$SESSION_STATE
+
 stop_all() {
-  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
+  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null || true
+  rm -rf "$SESSION_STATE"
+
   [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null || true
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
