@@ -62,7 +62,10 @@ std::string readInChild(const QImage &grey)
     }
     if (child == 0) {
         // The child touches nothing of the program's but the picture, and
-        // ends without running the program's exit handlers.
+        // ends without running the program's exit handlers; a request to
+        // end simply ends it, without the program's handling of one.
+        ::signal(SIGTERM, SIG_DFL);
+        ::signal(SIGHUP, SIG_DFL);
         ::close(pipeEnds[0]);
         const std::string texts = readBarcodes(grey);
         for (size_t done = 0; done < texts.size();) {
