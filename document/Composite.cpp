@@ -35,13 +35,20 @@ QString findIgnoringCase(const QString &path)
     return {};
 }
 
-// Parts come from the parts library. An entry that climbs out of the
-// application folder ("..\..\") is not one the program writes; a face file
-// from elsewhere cannot make it read the user's other files.
-bool staysInside(const QString &appDir, const QString &path)
+// Parts come from the parts library. An entry that leads out of the
+// application folder is not one the program writes, and a face file from
+// elsewhere cannot make it read the user's other files: not by climbing out
+// ("..\..\"), nor through a link inside the folder to somewhere else (a
+// folder 髪 that is a link, then "髪\..\x.png"). The file's real path, all
+// links followed, is what must lie inside the folder's real path; and that
+// path is what is read. Empty when the file is outside or missing.
+QString insideLibrary(const QString &appDir, const QString &path)
 {
-    const QString root = QDir::cleanPath(appDir) + u'/';
-    return QDir::cleanPath(path).startsWith(root);
+    const QString root = QFileInfo(appDir).canonicalFilePath();
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (root.isEmpty() || real.isEmpty() || !real.startsWith(root + u'/'))
+        return {};
+    return real;
 }
 
 } // namespace
@@ -51,14 +58,11 @@ QImage loadPart(const QString &appDir, const QString &entry)
     if (entry.isEmpty())
         return {};
     const QString path = partPath(appDir, entry);
-    if (!staysInside(appDir, path))
-        return {};
-    // The name as it stands first: the cache looks at the file itself anyway.
-    const QImage image = PictureCache::shared().read(path);
-    if (!image.isNull() || QFileInfo(path).isFile())
-        return image;
-    const QString found = findIgnoringCase(path);
-    return found.isEmpty() ? QImage() : PictureCache::shared().read(found);
+    // The name as it stands first, then in another letter case.
+    QString real = insideLibrary(appDir, path);
+    if (real.isEmpty() && !QFileInfo(path).exists())
+        real = insideLibrary(appDir, findIgnoringCase(path));
+    return real.isEmpty() ? QImage() : PictureCache::shared().read(real);
 }
 
 Layers loadLayers(const QString &appDir, const FaceParts &partFiles)

@@ -28,7 +28,8 @@ constexpr QRect MouthBox{70, 150, 100, 100};
 QString partPath(const QString &appDir, const QString &entry);
 
 // Reads one part image; a null image when the entry is empty, leads out of
-// the application folder, or names no readable picture. The file is looked
+// the application folder (its real path, links followed, lies outside the
+// folder's), or names no readable picture. The file is looked
 // at afresh each time; its picture is decoded again unless the file is
 // unchanged since it was last decoded (PictureCache), so a part replaced,
 // rewritten or removed shows at the next redraw as it is then. Pictures with
