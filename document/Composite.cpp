@@ -1,5 +1,7 @@
 #include "document/Composite.h"
 
+#include "document/Categories.h"
+
 #include "platform/PictureCache.h"
 
 #include <QDir>
@@ -35,25 +37,34 @@ QString findIgnoringCase(const QString &path)
     return {};
 }
 
-// Parts come from the parts library. An entry that leads out of the
-// application folder is not one the program writes, and a face file from
-// elsewhere cannot make it read the user's other files: not by climbing out
-// ("..\..\"), nor through a link inside the folder to somewhere else (a
-// folder 髪 that is a link, then "髪\..\x.png"). The file's real path, all
-// links followed, is what must lie inside the folder's real path; and that
-// path is what is read. Empty when the file is outside or missing.
+// Parts come from the parts library: the application folder and its four
+// category folders, which may be links to where the system keeps its data
+// (/usr/share). An entry that leads out of them is not one the program
+// writes, and a face file from elsewhere cannot make it read the user's
+// other files: not by climbing out ("..\\..\\"), nor through a link inside a
+// folder to somewhere else ("髪\\..\\x.png" with 髪 a link). The file's real
+// path, all links followed, is what must lie inside one of the folders' real
+// paths; and that path is what is read. Empty when the file is outside or
+// missing.
 QString insideLibrary(const QString &appDir, const QString &path)
 {
-    const QString root = QFileInfo(appDir).canonicalFilePath();
     const QString real = QFileInfo(path).canonicalFilePath();
-    if (root.isEmpty() || real.isEmpty() || !real.startsWith(root + u'/'))
+    if (real.isEmpty())
         return {};
-    return real;
+    QStringList roots{appDir};
+    for (Category category : Categories::Drawing)
+        roots.append(appDir + u'/' + Categories::word(category));
+    for (const QString &folder : std::as_const(roots)) {
+        const QString root = QFileInfo(folder).canonicalFilePath();
+        if (!root.isEmpty() && real.startsWith(root + u'/'))
+            return real;
+    }
+    return {};
 }
 
 } // namespace
 
-QImage loadPart(const QString &appDir, const QString &entry)
+QString realPartPath(const QString &appDir, const QString &entry)
 {
     if (entry.isEmpty())
         return {};
@@ -62,6 +73,12 @@ QImage loadPart(const QString &appDir, const QString &entry)
     QString real = insideLibrary(appDir, path);
     if (real.isEmpty() && !QFileInfo(path).exists())
         real = insideLibrary(appDir, findIgnoringCase(path));
+    return real;
+}
+
+QImage loadPart(const QString &appDir, const QString &entry)
+{
+    const QString real = realPartPath(appDir, entry);
     return real.isEmpty() ? QImage() : PictureCache::shared().read(real);
 }
 

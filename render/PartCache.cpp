@@ -37,9 +37,9 @@ Composite::Layers PartCache::layers(const FaceParts &partFiles, QStringList *unr
 
 QString PartCache::failure(const QString &entry) const
 {
-    const QString path = Composite::partPath(m_appDir, entry);
-    // Outside the library, a part is never read (see Composite::loadPart).
-    if (!QDir::cleanPath(path).startsWith(QDir::cleanPath(m_appDir) + u'/'))
+    // Outside the library, or missing, a part is never read.
+    const QString path = Composite::realPartPath(m_appDir, entry);
+    if (path.isEmpty())
         return {};
     QFile file;
     const RegularFile::Result opened = RegularFile::open(path, file);

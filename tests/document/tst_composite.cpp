@@ -223,6 +223,10 @@ private Q_SLOTS:
         // The same picture inside is read, so the entry's form is not at fault.
         QVERIFY(red.save(app + u"/口/red.png"_s));
         QVERIFY(!Composite::loadPart(app, u"口\\red.png"_s).isNull());
+        // So is a part inside a category folder that is a link, as an
+        // installed library's folders are links into /usr/share.
+        QVERIFY(red.save(root.filePath(u"elsewhere/hair/red.png"_s)));
+        QVERIFY(!Composite::loadPart(app, u"髪\\red.png"_s).isNull());
 
         QVERIFY(Composite::loadPart(app, entry).isNull());
     }
