@@ -26,9 +26,17 @@ foreach(program IN LISTS kaogumi_programs)
 endforeach()
 
 # The parts library and the manual, drawn and compiled into the top of the build
-# tree by tools/ and resources/.
+# tree by tools/ and resources/. The part pictures are data that no
+# architecture changes, so they live under share/; the program's folder holds
+# a relative link to each category folder and finds them beside itself as
+# before.
+set(KAOGUMI_DATA_DIR share/kaogumi CACHE STRING
+    "The folder of the parts library, relative to the install prefix")
+file(RELATIVE_PATH kaogumi_app_to_data /prefix/${KAOGUMI_APP_DIR} /prefix/${KAOGUMI_DATA_DIR})
 foreach(category 髪 目 顔 口)
-    install(DIRECTORY ${CMAKE_BINARY_DIR}/${category} DESTINATION ${KAOGUMI_APP_DIR})
+    install(DIRECTORY ${CMAKE_BINARY_DIR}/${category} DESTINATION ${KAOGUMI_DATA_DIR})
+    file(CREATE_LINK ${kaogumi_app_to_data}/${category} ${kaogumi_links}/${category} SYMBOLIC)
+    install(FILES ${kaogumi_links}/${category} DESTINATION ${KAOGUMI_APP_DIR})
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/kaogumi.qch ${CMAKE_BINARY_DIR}/kaogumi.qhc
         DESTINATION ${KAOGUMI_APP_DIR})

@@ -1,5 +1,7 @@
 #include "document/Composite.h"
 
+#include "document/Categories.h"
+
 #include "platform/PictureCache.h"
 
 #include <QDir>
@@ -35,30 +37,49 @@ QString findIgnoringCase(const QString &path)
     return {};
 }
 
-// Parts come from the parts library. An entry that climbs out of the
-// application folder ("..\..\") is not one the program writes; a face file
-// from elsewhere cannot make it read the user's other files.
-bool staysInside(const QString &appDir, const QString &path)
+// Parts come from the parts library: the application folder and its four
+// category folders, which may be links to where the system keeps its data
+// (/usr/share). An entry that leads out of them is not one the program
+// writes, and a face file from elsewhere cannot make it read the user's
+// other files: not by climbing out ("..\\..\\"), nor through a link inside a
+// folder to somewhere else ("髪\\..\\x.png" with 髪 a link). The file's real
+// path, all links followed, is what must lie inside one of the folders' real
+// paths; and that path is what is read. Empty when the file is outside or
+// missing.
+QString insideLibrary(const QString &appDir, const QString &path)
 {
-    const QString root = QDir::cleanPath(appDir) + u'/';
-    return QDir::cleanPath(path).startsWith(root);
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty())
+        return {};
+    QStringList roots{appDir};
+    for (Category category : Categories::Drawing)
+        roots.append(appDir + u'/' + Categories::word(category));
+    for (const QString &folder : std::as_const(roots)) {
+        const QString root = QFileInfo(folder).canonicalFilePath();
+        if (!root.isEmpty() && real.startsWith(root + u'/'))
+            return real;
+    }
+    return {};
 }
 
 } // namespace
 
-QImage loadPart(const QString &appDir, const QString &entry)
+QString realPartPath(const QString &appDir, const QString &entry)
 {
     if (entry.isEmpty())
         return {};
     const QString path = partPath(appDir, entry);
-    if (!staysInside(appDir, path))
-        return {};
-    // The name as it stands first: the cache looks at the file itself anyway.
-    const QImage image = PictureCache::shared().read(path);
-    if (!image.isNull() || QFileInfo(path).isFile())
-        return image;
-    const QString found = findIgnoringCase(path);
-    return found.isEmpty() ? QImage() : PictureCache::shared().read(found);
+    // The name as it stands first, then in another letter case.
+    QString real = insideLibrary(appDir, path);
+    if (real.isEmpty() && !QFileInfo(path).exists())
+        real = insideLibrary(appDir, findIgnoringCase(path));
+    return real;
+}
+
+QImage loadPart(const QString &appDir, const QString &entry)
+{
+    const QString real = realPartPath(appDir, entry);
+    return real.isEmpty() ? QImage() : PictureCache::shared().read(real);
 }
 
 Layers loadLayers(const QString &appDir, const FaceParts &partFiles)

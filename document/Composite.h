@@ -27,8 +27,15 @@ constexpr QRect MouthBox{70, 150, 100, 100};
 // its "\" separators turned into "/".
 QString partPath(const QString &appDir, const QString &entry);
 
+// The real path of the file a part entry names (in another letter case when
+// only that exists), when it lies inside the parts library: the application
+// folder or one of its category folders, each taken at its real path. Empty
+// for an entry that leads elsewhere or names nothing.
+QString realPartPath(const QString &appDir, const QString &entry);
+
 // Reads one part image; a null image when the entry is empty, leads out of
-// the application folder, or names no readable picture. The file is looked
+// the application folder (its real path, links followed, lies outside the
+// folder's), or names no readable picture. The file is looked
 // at afresh each time; its picture is decoded again unless the file is
 // unchanged since it was last decoded (PictureCache), so a part replaced,
 // rewritten or removed shows at the next redraw as it is then. Pictures with

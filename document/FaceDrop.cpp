@@ -58,36 +58,62 @@ void FaceDrop::open(const QList<QUrl> &urls)
     openFile(urls.first().toLocalFile());
 }
 
+namespace {
+
+// A dropped file is read once, at most this much: a photo of a card from a
+// phone or a scan takes a few megabytes, an exported picture less.
+constexpr qint64 kMaxDroppedBytes = qint64(64) << 20;
+
+// The formats a dropped picture is decoded from: what the export writes
+// (BMP, PNG, JPEG, GIF) and what phones and scanners give of a printed card
+// (JPEG, PNG, TIFF, WebP). No other decoder ever sees a dropped file: an SVG
+// drawn at the canvas it names kept the window busy for minutes.
+const QList<QByteArray> kDroppedFormats{"png", "jpeg", "gif", "bmp", "tiff", "webp"};
+
+} // namespace
+
 void FaceDrop::openFile(const QString &path)
 {
-    // Only a regular file is read: reading a FIFO would wait for ever.
-    const RegularFile::Result file = RegularFile::head(path, FaceFile::MaxFileBytes);
+    // Only a regular file is read, and only once: what it is, is decided
+    // from these bytes. Reading a FIFO would wait for ever.
+    const RegularFile::Result file = RegularFile::head(path, kMaxDroppedBytes + 1);
     if (!file.ok()) {
         refuse(FileMessages::cannotRead(path, file));
         return;
     }
 
-    if (FaceFile::read(file.bytes).ok()) {
+    // A face file is opened as Open opens it: the session reads it again,
+    // as a regular file, after "save first?", whose Save may have written it.
+    if (FaceFile::read(file.bytes.left(FaceFile::MaxFileBytes)).ok()) {
         m_session.openFile(path);
         return;
     }
 
-    // An exported picture: its face file goes through the reader, and the
-    // reader's refusals hold for it as for a file.
-    if (const auto memo = PictureEncoders::readMemo(path); memo && !memo->faceFile.isEmpty()) {
-        const FaceFile::ReadResult face = FaceFile::read(memo->faceFile);
-        if (!face.ok()) {
-            refuse(FaceFile::readRefusalMessage(face.reason));
+    if (file.bytes.size() <= kMaxDroppedBytes) {
+        // An exported picture: its face file goes through the reader, and the
+        // reader's refusals hold for it as for a file.
+        if (const auto memo = PictureEncoders::readMemo(file.bytes);
+            memo && !memo->faceFile.isEmpty()) {
+            const FaceFile::ReadResult face = FaceFile::read(memo->faceFile);
+            if (!face.ok()) {
+                refuse(FaceFile::readRefusalMessage(face.reason));
+                return;
+            }
+            m_session.adoptFace(face.PartFiles, face.PartCodes);
             return;
         }
-        m_session.adoptFace(face.PartFiles, face.PartCodes);
-        return;
-    }
 
-    if (const auto code = CardReader::faceCode(PictureFile::read(path))) {
-        FaceCodeEntry::enter(*code, m_pickers);
-        m_redraw();
-        return;
+        const QImage picture =
+            PictureFile::decode(file.bytes, kDroppedFormats, CardReader::LargestSide);
+        if (const auto code = CardReader::faceCode(picture)) {
+            // The code replaces the face as a face file would: a modified
+            // face is saved first when the user wants it kept.
+            if (!m_session.askBeforeReplacing())
+                return;
+            FaceCodeEntry::enter(*code, m_pickers);
+            m_redraw();
+            return;
+        }
     }
     refuse(u"「%1」からは顔を開けません。\r"
            u"開けるのは顔ファイル、かおぐみで書き出した画像、印刷したカードの写真です。"_s.arg(

@@ -17,7 +17,8 @@ class QWidget;
 //   a picture the program exported brings back the face whose face file it
 //     carries, read by the same reader; nothing else in it is trusted;
 //   a picture of a printed card enters the face code of its barcode as the
-//     face code entry does with a typed code, without asking for it;
+//     face code entry does with a typed code, after the same "save first?"
+//     as a face file;
 // anything else is refused with a message and changes nothing. So is a drop
 // of several files, since the order in which they come is the file
 // manager's and not the user's, and a drop of anything that is not a file

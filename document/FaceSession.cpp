@@ -188,6 +188,11 @@ void FaceSession::adoptFace(const FaceParts &partFiles, const FaceParts &partCod
     m_doc.Modified = true;
 }
 
+bool FaceSession::askBeforeReplacing()
+{
+    return askBeforeOpening();
+}
+
 bool FaceSession::save()
 {
     if (m_doc.FaceFileName.isEmpty())

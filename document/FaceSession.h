@@ -41,6 +41,9 @@ public:
     // read from somewhere other than a face file (an exported picture). It
     // has no file yet, and counts as modified, since no face file holds it.
     void adoptFace(const FaceParts &partFiles, const FaceParts &partCodes);
+    // The question Open asks before another face replaces a modified one
+    // (a face code from a dropped card): true when the face may be replaced.
+    bool askBeforeReplacing();
     // Both true when the face was written.
     bool save();
     bool saveAs();

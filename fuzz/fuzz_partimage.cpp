@@ -83,8 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (face.size() != QSize(Composite::SurfaceWidth, Composite::SurfaceHeight))
             fail("the face drawn is not the surface's size");
     }
-    // A picture dropped on the main window is asked for the face it carries.
+    // A picture dropped on the main window is asked for the face it carries
+    // and decoded as a drop decodes it, by the formats a drop may be in.
     (void)PictureEncoders::readMemo(path);
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    (void)PictureEncoders::readMemo(bytes);
+    (void)PictureFile::decode(bytes, {"png", "jpeg", "gif", "bmp", "tiff", "webp"}, 2048);
     return 0;
 }
 

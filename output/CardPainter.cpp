@@ -28,6 +28,7 @@ constexpr double MarkLengthMm = 2.0;
 constexpr double MarkWidthMm = 0.2;
 
 constexpr double CodeLinePoints = 9.0;
+constexpr double CodeLineLeftMm = 2.0;
 constexpr double ColumnWidthMm = 32.4;
 constexpr double BarsTopMm = 9.4;
 constexpr double BarsHeightMm = 18.4;
@@ -84,9 +85,10 @@ void drawCodeLine(QPainter &painter, const Dots &d, const QRectF &card, const QS
     const QFontMetricsF metrics(font, painter.device());
     painter.setFont(font);
     painter.setPen(Qt::black);
-    const QString shown = metrics.elidedText(code, Qt::ElideRight, card.width());
-    painter.drawText(QPointF(card.left(), card.top() + d.y(CodeLineTopMm) + metrics.ascent()),
-                     shown);
+    const double left = d.x(CodeLineLeftMm);
+    const QString shown = metrics.elidedText(code, Qt::ElideRight, card.width() - 2 * left);
+    painter.drawText(
+        QPointF(card.left() + left, card.top() + d.y(CodeLineTopMm) + metrics.ascent()), shown);
 }
 
 void drawNote(QPainter &painter, const QRectF &box, const QString &note)
@@ -133,7 +135,8 @@ void paint(QPainter &painter, const Card &card)
     // zones. The column widens for a device whose dots are coarse, as long as
     // the face keeps a width that shows it.
     const QList<bool> modules = barcodeModules(card.faceCode);
-    const int moduleDots = std::max(1, int(std::ceil(d.x(MinimumModuleMm) - 1e-9)));
+    const int moduleDots =
+        std::max({1, int(std::ceil(d.x(MinimumModuleMm) - 1e-9)), int(std::lround(d.x(ModuleMm)))});
     const int symbolDots = int(modules.size() + 2 * QuietZoneModules) * moduleDots;
     const double widestColumn = d.x(FaceRightMm - FaceGapMm - SmallestFaceWidthMm);
     double column = d.x(ColumnWidthMm);
@@ -174,7 +177,10 @@ void paint(QPainter &painter, const Card &card)
         drawNote(painter, box, note);
     }
 
-    // The face, in its own proportions, in the room right of the column.
+    // The face, in its own proportions, in the room right of the column: one
+    // opaque picture, so that nothing on the page is see-through. A PDF page
+    // with transparency on it reaches a PostScript printer as a single
+    // picture of the whole page, bars and texts included.
     double faceWidthMm = FaceRightMm - FaceGapMm - column / d.perMmX;
     double faceHeightMm = faceWidthMm * Composite::SurfaceHeight / Composite::SurfaceWidth;
     if (FaceTopMm + faceHeightMm > FaceBottomLimitMm) {
@@ -182,10 +188,10 @@ void paint(QPainter &painter, const Card &card)
         faceWidthMm = faceHeightMm * Composite::SurfaceWidth / Composite::SurfaceHeight;
     }
     painter.save();
-    painter.translate(d.x(FaceRightMm - faceWidthMm), d.y(FaceTopMm));
-    painter.scale(d.x(faceWidthMm) / Composite::SurfaceWidth,
-                  d.y(faceHeightMm) / Composite::SurfaceHeight);
-    Composite::paint(painter, card.layers);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(
+        QRectF(d.x(FaceRightMm - faceWidthMm), d.y(FaceTopMm), d.x(faceWidthMm), d.y(faceHeightMm)),
+        Composite::picture(card.layers));
     painter.restore();
 
     painter.restore();

@@ -13,17 +13,23 @@ class QPainter;
 //
 // Layout, in millimetres from the card's top-left corner:
 //   cut marks      2.0 long and 0.2 wide, inside each of the four corners
-//   code line      top 4.76 (270 twips), left edge 0, IPAPGothic 9 pt,
-//                  across the card (cut short with "…" when longer)
+//   code line      top 4.76 (270 twips), left 2.0, clear of the left cut
+//                  line, IPAPGothic 9 pt, across the card to 2.0 from its
+//                  right edge (cut short with "…" when longer)
 //   barcode column 0 to 32.4: the bars from 9.4 to 27.8, centred with their
 //                  quiet zones of ten modules on each side; the code under
 //                  them, IPAPGothic 8 pt, from 28.4
 //   composite      its right edge at 56.6, its top at 9.4, 23.6 wide and
-//                  25.1 high (the face's own proportions)
-// A module is a whole number of the device's dots, the fewest that make it
-// at least 0.19 mm wide (5 dots at 600 dpi, 3 at 300, 9 at 1200). On a
-// device too coarse for the column (below 96 dpi) the column widens and the
-// face narrows; when even that leaves no room, the card says so instead.
+//                  25.1 high (the face's own proportions), one opaque picture
+// Everything but the face is drawn as shapes and text, never as a picture,
+// so a printer or a PDF keeps the bars' edges sharp at any resolution. A
+// module is the whole number of the device's dots nearest to 0.254 mm
+// (1/100 inch: 12 dots at 1200 dpi, 6 at 600, 3 at 300, 2 at 200), and never
+// below 0.19 mm: so the module edges fall on whole dots, and a scan of the
+// card at 150 dpi still has 1.5 pixels a module. On a device whose dots are
+// too coarse for that in the column (150 dpi and below 96 dpi) the column
+// widens and the face narrows; when even that leaves no room, the card says
+// so instead.
 namespace CardPainter {
 
 constexpr int WidthTwips = 3225;
@@ -38,6 +44,8 @@ constexpr double twipsToMm(double twips)
 
 // The narrowest bar a hand scanner reads reliably.
 constexpr double MinimumModuleMm = 0.19;
+// The width of a module where the device's dots allow it: 1/100 inch.
+constexpr double ModuleMm = 0.254;
 // The quiet zone Code 128 asks for on each side, in modules.
 constexpr int QuietZoneModules = 10;
 

@@ -3,6 +3,7 @@
 // What the encoders share: the memo's texts, the checks of a picture's size
 // and the words for a failure of their own. Private to output/.
 
+#include "document/FaceFile.h"
 #include "output/PictureEncoders.h"
 
 #include <QList>
@@ -18,12 +19,21 @@ struct Text
     QByteArray value; // ASCII
 };
 
+// The longest value of a memo's text: a face file of the largest size a
+// face file may have, in base64. Readers take no longer text, and gather none.
+constexpr qsizetype MaxMemoText = (FaceFile::MaxFileBytes + 2) / 3 * 4;
+
 // The texts that carry memo, in the order they are written; none for an
 // empty memo.
 QList<Text> memoTexts(const Memo &memo);
 
+// A refusal of a memo that no reader would take back: a face file larger
+// than a face file may be, or a face code as long; ok() otherwise.
+AtomicFile::Result checkMemo(const Memo &memo);
+
 // The memo back from the values found under MemoKey and MemoCodeKey. Nothing
-// when neither is there, or when the face file's value is no base64.
+// when neither is there, or when the face file's value is no base64; without
+// the face file when it holds more than a face file may.
 std::optional<Memo> memoFromTexts(const std::optional<QByteArray> &faceFile,
                                   const std::optional<QByteArray> &faceCode);
 
@@ -35,8 +45,16 @@ AtomicFile::Result outOfMemory();
 // largest side; ok() otherwise.
 AtomicFile::Result checkPicture(const quint32 *pixels, int width, int height, int largestSide);
 
-// The memo of the GIF that device holds, read from its comments without
-// decoding its pictures.
+// The memo of the picture that device holds, from the texts under the two
+// keys alone; the picture itself is never decoded, and no text longer than
+// MaxMemoText is gathered.
+//   GIF   its comments (a first comment under each key);
+//   PNG   its tEXt chunks (the first under each key); compressed texts
+//         (zTXt, iTXt) are never inflated: the memo is written plain;
+//   JPEG  its comments before the picture's data, the pieces under one key
+//         joined in their order (a face file's base64 may take several).
 std::optional<Memo> readGifMemo(QIODevice &device);
+std::optional<Memo> readPngMemo(QIODevice &device);
+std::optional<Memo> readJpegMemo(QIODevice &device);
 
 } // namespace PictureEncoders::Support

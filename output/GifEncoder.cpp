@@ -1,4 +1,3 @@
-#include "document/FaceFile.h"
 #include "output/PictureEncoders.h"
 
 #include "EncoderSupport.h"
@@ -372,6 +371,8 @@ AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const Q
 {
     if (const auto refused = Support::checkPicture(pixels, width, height, 65535); !refused.ok())
         return refused;
+    if (const auto refused = Support::checkMemo(memo); !refused.ok())
+        return refused;
 
     Output output;
     try {
@@ -425,7 +426,7 @@ namespace Support {
 
 namespace {
 // The longest comment a memo can be: its key and a face file in base64.
-constexpr qsizetype kMaxMemoComment = 64 + (FaceFile::MaxFileBytes + 2) / 3 * 4;
+constexpr qsizetype kMaxMemoComment = 64 + MaxMemoText;
 } // namespace
 
 std::optional<Memo> readGifMemo(QIODevice &device)

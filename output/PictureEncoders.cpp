@@ -1,12 +1,13 @@
 #include "output/PictureEncoders.h"
 
 #include "EncoderSupport.h"
+#include "platform/RegularFile.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
-#include <QImageReader>
 #include <QImageWriter>
+#include <QtEndian>
 
 #include <new>
 
@@ -29,6 +30,16 @@ QList<Text> memoTexts(const Memo &memo)
     return texts;
 }
 
+AtomicFile::Result checkMemo(const Memo &memo)
+{
+    if (memo.faceFile.size() > FaceFile::MaxFileBytes ||
+        memo.faceCode.size() > FaceFile::MaxFileBytes)
+        return failure(
+            u"顔ファイルにできる大きさ（%1 バイト）を超える顔は、画像に記録できません。"_s.arg(
+                FaceFile::MaxFileBytes));
+    return {};
+}
+
 std::optional<Memo> memoFromTexts(const std::optional<QByteArray> &faceFile,
                                   const std::optional<QByteArray> &faceCode)
 {
@@ -40,7 +51,10 @@ std::optional<Memo> memoFromTexts(const std::optional<QByteArray> &faceFile,
             QByteArray::fromBase64Encoding(*faceFile, QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded)
             return std::nullopt;
-        memo.faceFile = *decoded;
+        // No face file is larger: the reader of face files stops there. The
+        // face code beside it is still taken.
+        if (decoded.decoded.size() <= FaceFile::MaxFileBytes)
+            memo.faceFile = *decoded;
     }
     if (faceCode)
         memo.faceCode = QString::fromUtf8(*faceCode);
@@ -156,44 +170,131 @@ AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, co
     // libjpeg's own limit on a side.
     if (const auto refused = Support::checkPicture(pixels, width, height, 65500); !refused.ok())
         return refused;
+    if (const auto refused = Support::checkMemo(memo); !refused.ok())
+        return refused;
     QByteArray bytes;
     try {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, "jpeg");
         writer.setQuality(qBound(1, int(quality), 100));
-        // Qt writes each text as a comment "key: value".
-        for (const Support::Text &text : Support::memoTexts(memo))
-            writer.setText(QString::fromLatin1(text.key), QString::fromLatin1(text.value));
         if (!writer.write(wrap(pixels, width, height)))
             return Support::failure(u"JPEG を作れませんでした（%1）。"_s.arg(writer.errorString()));
+        // The comments go in after the start of the picture and the JFIF
+        // header, which must come first, in the form Qt writes its texts,
+        // "key: value". Qt's writer would cut a value at 65533 bytes; a
+        // longer one is written in pieces.
+        qsizetype at = 2;
+        if (bytes.size() >= 6 && quint8(bytes[2]) == 0xff && quint8(bytes[3]) == 0xe0)
+            at += 2 + qFromBigEndian<quint16>(bytes.constData() + 4);
+        QByteArray comments;
+        for (const Support::Text &text : Support::memoTexts(memo)) {
+            const QByteArray key = text.key + ": ";
+            const qsizetype piece = (65533 - key.size()) / 4 * 4;
+            for (qsizetype from = 0; from < text.value.size(); from += piece) {
+                const QByteArray comment = key + text.value.mid(from, piece);
+                const quint16 length = quint16(comment.size() + 2);
+                comments += "\xff\xfe"_ba + char(length >> 8) + char(length & 0xff) + comment;
+            }
+        }
+        bytes.insert(at, comments);
     } catch (const std::bad_alloc &) {
         return Support::outOfMemory();
     }
     return AtomicFile::write(path, bytes);
 }
 
+namespace Support {
+
+std::optional<Memo> readJpegMemo(QIODevice &device)
+{
+    if (device.read(2) != "\xff\xd8")
+        return std::nullopt;
+    const QByteArray faceKey = QByteArray(MemoKey) + ": ";
+    const QByteArray codeKey = QByteArray(MemoCodeKey) + ": ";
+    std::optional<QByteArray> faceFile, faceCode;
+    bool faceTooLong = false, codeTooLong = false;
+    // Segment by segment up to the picture's data: a marker, its length
+    // (which counts itself) and its bytes. Markers may be padded with 0xff.
+    for (;;) {
+        char byte = 0;
+        if (!device.getChar(&byte) || quint8(byte) != 0xff)
+            break;
+        while (device.getChar(&byte) && quint8(byte) == 0xff) {
+        }
+        const quint8 marker = quint8(byte);
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd8))
+            continue; // markers without a segment
+        if (marker == 0xda || marker == 0xd9)
+            break; // the picture's data, or the end
+        const QByteArray size = device.read(2);
+        if (size.size() != 2 || qFromBigEndian<quint16>(size.constData()) < 2)
+            break;
+        const qint64 length = qFromBigEndian<quint16>(size.constData()) - 2;
+        const qint64 next = device.pos() + length;
+        if (marker == 0xfe) {
+            const QByteArray text = device.read(length);
+            const auto gather = [&](const QByteArray &key, std::optional<QByteArray> &value,
+                                    bool &tooLong) {
+                if (!text.startsWith(key))
+                    return false;
+                const QByteArrayView piece = QByteArrayView(text).sliced(key.size());
+                if (!value)
+                    value.emplace();
+                if (value->size() + piece.size() > MaxMemoText)
+                    tooLong = true;
+                else
+                    value->append(piece);
+                return true;
+            };
+            if (!gather(codeKey, faceCode, codeTooLong))
+                gather(faceKey, faceFile, faceTooLong);
+        }
+        if (!device.seek(next))
+            break;
+    }
+    // A text longer than any memo is not one.
+    if (faceTooLong)
+        faceFile.reset();
+    if (codeTooLong)
+        faceCode.reset();
+    return memoFromTexts(faceFile, faceCode);
+}
+
+} // namespace Support
+
+namespace {
+
+std::optional<Memo> readMemo(QIODevice &device)
+{
+    const QByteArray start = device.peek(8);
+    if (start.startsWith("GIF8"))
+        return Support::readGifMemo(device);
+    if (start == "\x89PNG\r\n\x1a\n")
+        return Support::readPngMemo(device);
+    if (start.startsWith("\xff\xd8"))
+        return Support::readJpegMemo(device);
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<Memo> readMemo(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is read: a FIFO would keep the reader waiting.
+    QFile file;
+    if (!RegularFile::open(path, file).ok())
         return std::nullopt;
-    // Qt reads GIF pictures but not their comments; giflib walks them.
-    if (file.peek(4) == "GIF8")
-        return Support::readGifMemo(file);
+    return readMemo(static_cast<QIODevice &>(file));
+}
 
-    QImageReader reader(&file);
-    const QByteArray format = reader.format();
-    if (format != "png" && format != "jpeg")
+std::optional<Memo> readMemo(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QStringList keys = reader.textKeys();
-    const auto value = [&](const char *key) -> std::optional<QByteArray> {
-        const QString name = QString::fromLatin1(key);
-        if (!keys.contains(name))
-            return std::nullopt;
-        return reader.text(name).toUtf8();
-    };
-    return Support::memoFromTexts(value(MemoKey), value(MemoCodeKey));
+    return readMemo(static_cast<QIODevice &>(buffer));
 }
 
 } // namespace PictureEncoders

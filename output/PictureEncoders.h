@@ -51,10 +51,15 @@ struct Memo
 //   PNG   one tEXt chunk per text, the key as its keyword (uncompressed: the
 //         texts are a few hundred bytes at most, and every reader sees them);
 //   JPEG  one comment (COM) per text, "key: value", as Qt writes and reads
-//         the texts of QImageWriter::setText and QImageReader::text;
+//         the texts of QImageWriter::setText and QImageReader::text; a
+//         comment holds at most 65533 bytes, so a longer value is cut, at a
+//         multiple of four characters, into pieces of one comment each under
+//         the same key, which the reader joins in their order;
 //   GIF   one comment extension per text, "key: value" in the same form,
 //         before the picture.
-// BMP has no place for a memo.
+// BMP has no place for a memo. A memo whose face file is larger than a face
+// file may be (FaceFile::MaxFileBytes) is refused by every writer, as the
+// reader would not take it back.
 extern const char *const MemoKey;
 extern const char *const MemoCodeKey;
 
@@ -83,8 +88,12 @@ AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, co
                                 quint8 quality, qint32 reserved, const Memo &memo);
 
 // The memo a PNG, JPEG or GIF written above carries, whatever the file's
-// name. Nothing for a file that carries none (BMP always), cannot be read, or
-// whose memo is not one of ours.
+// name. Nothing for a file that carries none (BMP always), is no regular
+// file or cannot be read, or whose memo is not one of ours. Only the texts
+// under the memo's keys are read, each at most as long as a memo can be, and
+// the picture is never decoded.
 std::optional<Memo> readMemo(const QString &path);
+// The same, of a file's bytes read already.
+std::optional<Memo> readMemo(const QByteArray &bytes);
 
 } // namespace PictureEncoders

@@ -90,9 +90,16 @@ void F_SavePic(QWidget *owner, FileDlg &fileDialog, const QString &appDir, const
     const auto *pixels = reinterpret_cast<const quint32 *>(picture.constBits());
     const int width = picture.width();
     const int height = picture.height();
+    // The picture remembers its face by the face file Save writes; a face
+    // that no face file can hold is not written without it unsaid.
     const FaceFile::WriteResult faceFile = FaceFile::write(face.PartFiles, face.PartCodes);
-    const PictureEncoders::Memo memo{faceFile.ok() ? faceFile.bytes : QByteArray(),
-                                     FaceCode::compose(face.PartCodes)};
+    if (!faceFile.ok()) {
+        showError(owner, u"「%1」に画像を保存できませんでした。\r"
+                         u"今の顔は顔ファイルに書けないため、画像に記録できません。"_s.arg(
+                             nativeName(path)));
+        return;
+    }
+    const PictureEncoders::Memo memo{faceFile.bytes, FaceCode::compose(face.PartCodes)};
 
     const QString key = path.right(4).toLower();
     AtomicFile::Result written;

@@ -2,6 +2,9 @@
 
 #include "EncoderSupport.h"
 
+#include <QIODevice>
+#include <QtEndian>
+
 #include <spng.h>
 
 #include <cstdlib>
@@ -37,6 +40,8 @@ AtomicFile::Result DCSavetoPNG(const quint32 *pixels, int width, int height, con
     // PNG allows sides up to 2^31 - 1; libspng's default limit is the same.
     if (const auto refused = Support::checkPicture(pixels, width, height, 0x7fffffff);
         !refused.ok())
+        return refused;
+    if (const auto refused = Support::checkMemo(memo); !refused.ok())
         return refused;
 
     QByteArray bytes;
@@ -109,5 +114,43 @@ AtomicFile::Result DCSavetoPNG(const quint32 *pixels, int width, int height, con
     }
     return AtomicFile::write(path, bytes);
 }
+
+namespace Support {
+
+std::optional<Memo> readPngMemo(QIODevice &device)
+{
+    if (device.read(8) != "\x89PNG\r\n\x1a\n")
+        return std::nullopt;
+    // The longest tEXt chunk a memo's text can be: a keyword of at most 79
+    // bytes, its NUL, and the value.
+    constexpr qint64 maxChunk = 80 + MaxMemoText;
+    std::optional<QByteArray> faceFile, faceCode;
+    // Chunk by chunk: its length, its type, its data and a CRC. Only the
+    // headers are read, and the data of a plain text chunk short enough to
+    // be a memo's; the rest is passed over.
+    for (;;) {
+        const QByteArray head = device.read(8);
+        if (head.size() != 8 || head.endsWith("IEND"))
+            break;
+        const quint32 length = qFromBigEndian<quint32>(head.constData());
+        if (length > 0x7fffffffu)
+            break;
+        const qint64 next = device.pos() + qint64(length) + 4;
+        if (head.endsWith("tEXt") && length <= maxChunk) {
+            const QByteArray data = device.read(length);
+            const qsizetype nul = data.indexOf('\0');
+            const QByteArray keyword = data.left(nul);
+            if (nul > 0 && keyword == MemoKey && !faceFile)
+                faceFile = data.mid(nul + 1);
+            else if (nul > 0 && keyword == MemoCodeKey && !faceCode)
+                faceCode = data.mid(nul + 1);
+        }
+        if (!device.seek(next))
+            break;
+    }
+    return memoFromTexts(faceFile, faceCode);
+}
+
+} // namespace Support
 
 } // namespace PictureEncoders

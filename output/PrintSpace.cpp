@@ -1,7 +1,11 @@
 #include "output/PrintSpace.h"
 
+#include "platform/MsgBox.h"
+
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPointer>
 #include <QPrinter>
 
@@ -54,24 +58,35 @@ void PrintSpace::setCard(CardPainter::Card card)
     update();
 }
 
-bool PrintSpace::sendToPrinter(QPrinter &printer) const
+QByteArray PrintSpace::pagePdf(const QPrinter &printer, const QString &title) const
 {
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    // The printable area is the paper less the printer's own margins. The
-    // painter starts at the corner of the layout's paint area (inside the
-    // layout's margins, or the paper's corner when the printer is set to the
-    // full page); move to the printable area's corner either way.
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return {};
+    QPdfWriter writer(&buffer);
+    writer.setTitle(title);
+    writer.setCreator(MsgBox::applicationTitle());
     const int resolution = printer.resolution();
+    writer.setResolution(resolution);
+    // The whole sheet is the page; the painter starts at the paper's corner
+    // and moves to the printable area's corner, whole dots away from it.
     const QPageLayout layout = printer.pageLayout();
+    writer.setPageLayout(QPageLayout(layout.pageSize(), layout.orientation(), QMarginsF(),
+                                     QPageLayout::Point, QMarginsF()));
+    writer.setPageMargins(QMarginsF(), QPageLayout::Point);
     QPageLayout printable = layout;
     printable.setMode(QPageLayout::StandardMode);
     printable.setMargins(layout.minimumMargins());
-    painter.translate(printable.paintRectPixels(resolution).topLeft() -
-                      layout.paintRectPixels(resolution).topLeft());
+
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return {};
+    painter.translate(printable.paintRectPixels(resolution).topLeft());
     CardPainter::paint(painter, m_card);
-    return painter.end();
+    if (!painter.end())
+        return {};
+    return pdf;
 }
 
 void PrintSpace::paintEvent(QPaintEvent *)

@@ -27,10 +27,12 @@ public:
     const CardPainter::Card &card() const { return m_card; }
     void setCard(CardPainter::Card card);
 
-    // Sends the page to printer as one page: the card at its physical size,
-    // its top-left corner at the top-left corner of the printable area. False
-    // when the printer would not start the job.
-    bool sendToPrinter(QPrinter &printer) const;
+    // The page as printer prints it, one PDF page of its paper in its
+    // orientation, at its resolution: the card at its physical size, its
+    // top-left corner at the top-left corner of the printable area (the
+    // paper less the printer's own margins), drawn as shapes and text but
+    // for the face. title names the document. Empty when it cannot be made.
+    QByteArray pagePdf(const QPrinter &printer, const QString &title) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,5 +1,6 @@
 #include "output/PrinterDlg.h"
 
+#include "output/CupsJob.h"
 #include "output/Printers.h"
 #include "platform/FileDlgMod.h"
 #include "platform/MsgBox.h"
@@ -80,6 +81,23 @@ float fromDialog(qint32 value)
     return static_cast<float>(value / 100.0);
 }
 
+// Every question about printers waits on the scheduler, for minutes when it
+// has stopped answering (Qt's list of printers took 122 s against a stopped
+// one): ask it first, a bounded while, and say so when it does not answer.
+// One that is not running at all answers at once that there is no printer.
+bool schedulerAnswers(QWidget *owner)
+{
+    if (CupsJob::probe() != CupsJob::Scheduler::NotAnswering)
+        return true;
+    MsgBox::Request message;
+    message.prompt =
+        u"プリンターの一覧を読めませんでした。\r印刷を受け持つ CUPS が応答しません。"_s;
+    message.icon = MsgBox::Icon::Exclamation;
+    message.title = u"印刷"_s;
+    MsgBox::show(owner, message);
+    return false;
+}
+
 // Like the system's own dialogs, the dialogs cannot open without a printer to
 // print on; they say why first.
 bool printerInstalled(QWidget *owner)
@@ -153,10 +171,21 @@ void PrinterDlg::setHandler(Handler h)
 void PrinterDlg::ShowPrinter(QWidget *lngHWnd, QPaintDevice * /*lngHdc*/)
 {
     m_cancel = false;
+    if (!schedulerAnswers(lngHWnd)) {
+        m_cancel = true;
+        return;
+    }
 
-    // The dialog starts from the system's default printer and its own
-    // settings, not from what an earlier dialog left on a printer object.
+    // The dialog offers the printer chosen last, with the settings the
+    // program holds on it; before any choice, the current printer (the
+    // system's default at first).
     QPrinter printer(QPrinter::HighResolution);
+    if (const QPrinter *offered = m_printerObj ? m_printerObj : Printers::current()) {
+        printer.setPrinterName(offered->printerName());
+        setCopies(printer, offered->copyCount());
+        setDuplex(printer, offered->duplex());
+        setOrientation(printer, offered->pageLayout().orientation());
+    }
     Request request;
     request.kind = Kind::Print;
     request.owner = lngHWnd;
@@ -195,6 +224,10 @@ void PrinterDlg::ShowPrinter(QWidget *lngHWnd, QPaintDevice * /*lngHdc*/)
 
 bool PrinterDlg::ShowPrintPage(QWidget *lngHWnd, qint32 lngFlags)
 {
+    if (!schedulerAnswers(lngHWnd)) {
+        m_cancel = true;
+        return false;
+    }
     // The current printer's own settings, with the paper size, orientation
     // and paper source the program has set on it. Without a current printer
     // the settings of the last dialog stay.

@@ -64,9 +64,13 @@ public:
     // Replaces the dialogs with handler (an empty one restores the dialogs).
     static void setHandler(Handler handler);
 
-    // The print dialog, modal to lngHWnd, starting from the system's default
-    // printer. Cancel is false first; a dismissed dialog (or one that cannot
-    // open because no printer is installed) sets it and changes nothing else.
+    // The print dialog, modal to lngHWnd, starting on the printer chosen in
+    // the last accepted dialog (PrinterObj) with its copies, duplex mode and
+    // orientation, or before any on the current printer. Cancel is false
+    // first; a dismissed dialog (or one that cannot open because no printer
+    // is installed, or because the scheduler does not answer within
+    // CupsJob::ProbeTimeoutMs, which the user is told) sets it and changes
+    // nothing else.
     // After an accepted dialog the chosen printer, its name compared in upper
     // case, is looked for first as the current printer (PrinterObj then is
     // that very object), then among the installed printers in their order; no
@@ -81,6 +85,7 @@ public:
     // installed printer whose name equals the one in the dialog exactly
     // becomes the current printer and takes paper size, paper source,
     // orientation and copies from it, and the margins are kept. Otherwise
+    // (dismissed, or a scheduler that does not answer, as for ShowPrinter)
     // false, with Cancel set; this never sets Cancel to false.
     bool ShowPrintPage(QWidget *lngHWnd, qint32 lngFlags = 0);
 

@@ -1,11 +1,24 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 class QFile;
 
 namespace PictureFile {
+
+// An SVG picture names its own size, which may be anything; it is drawn at
+// most this large on its longer side, in its proportions, which is more than
+// any box of the face takes. An SVG that would read other files (an <image>
+// or a <use> naming one, a style sheet from elsewhere), that is compressed,
+// larger than a megabyte, or whose reused parts would make its drawing
+// grow beyond what a part takes, is no picture the program reads.
+constexpr int ScalableSide = 256;
+
+// The most pixels decode() decodes a picture of: a photo of 64 megapixels.
+constexpr qint64 MaxDecodedPixels = qint64(64) << 20;
 
 // Reads a picture from a regular file; a null image for anything else or for
 // a file that holds no picture the program can read. A FIFO or a device is
@@ -16,5 +29,12 @@ QImage read(const QString &path);
 // Decodes the picture of a file that read() or its caller has opened as a
 // regular file; the format is taken from the contents, not the name.
 QImage read(QFile &file);
+
+// Decodes the picture that bytes hold, only when they start as one of formats
+// does ("png", "jpeg", "gif", "bmp", "tiff", "webp"; no other decoder ever
+// sees them) and its size, read before decoding, is at most
+// MaxDecodedPixels. A picture larger than largestSide on either side comes
+// smaller, in its proportions, to fit it.
+QImage decode(const QByteArray &bytes, const QList<QByteArray> &formats, int largestSide);
 
 } // namespace PictureFile

@@ -46,7 +46,7 @@ TerminationSignals::TerminationSignals()
     action.sa_handler = handle;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+    for (const int signal : {SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
 }
 

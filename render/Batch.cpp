@@ -1,16 +1,15 @@
 #include "render/Batch.h"
 
 #include "document/FaceFile.h"
+#include "platform/RegularFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QThread>
+#include <QThreadPool>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -25,6 +24,15 @@ QString refusal(const FaceFile::Reason &reason)
         return u"not a face file (it ends before its tenth field)"_s;
     return u"not a face file (a field holds a control character)"_s;
 }
+
+// The threads Qt failed to make while this thread asked for them, and the
+// system's reason for the last one.
+thread_local int t_threadsNotMade = 0;
+thread_local QString t_threadReason;
+
+// Threads of the global pool that were never made but that the pool counts
+// as busy for good.
+std::atomic<int> s_deadThreads{0};
 
 QString writeRefusal(const AtomicFile::Result &written)
 {
@@ -44,25 +52,44 @@ QString writeRefusal(const AtomicFile::Result &written)
 
 } // namespace
 
+bool takeThreadWarning(const QString &message)
+{
+    static const QString prefix = u"QThread::start: Thread creation error"_s;
+    if (!message.startsWith(prefix))
+        return false;
+    ++t_threadsNotMade;
+    // "... error (Resource temporarily unavailable)"
+    t_threadReason = message.mid(prefix.size()).trimmed();
+    if (t_threadReason.startsWith(u'(') && t_threadReason.endsWith(u')'))
+        t_threadReason = t_threadReason.mid(1, t_threadReason.size() - 2);
+    return true;
+}
+
+bool poolLostThreads()
+{
+    return s_deadThreads > 0;
+}
+
 std::optional<Face> readFaceFile(const QString &path, QString *reason)
 {
-    const QFileInfo info(path);
-    QFile file(path);
-    QByteArray bytes;
-    if (!info.exists()) {
-        *reason = u"no such file"_s;
-    } else if (info.isDir()) {
+    // Checked on the open file, which was opened without waiting: a FIFO or a
+    // device put in its place at any moment can neither hold the batch up
+    // nor be read.
+    const RegularFile::Result file = RegularFile::head(path, FaceFile::MaxFileBytes);
+    switch (file.error) {
+    case RegularFile::Result::Error::None:
+        break;
+    case RegularFile::Result::Error::Folder:
         *reason = u"a folder, not a face file"_s;
-    } else if (!info.isFile()) {
-        // A FIFO or a device is never opened: it could hold the batch up.
+        break;
+    case RegularFile::Result::Error::NotRegularFile:
         *reason = u"not a regular file"_s;
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
-    } else {
-        bytes = file.read(FaceFile::MaxFileBytes);
-        if (file.error() != QFileDevice::NoError)
-            *reason = file.errorString();
+        break;
+    case RegularFile::Result::Error::System:
+        *reason = file.reason;
+        break;
     }
+    const QByteArray &bytes = file.bytes;
     if (!reason->isEmpty())
         return std::nullopt;
     const FaceFile::ReadResult read = FaceFile::read(bytes);
@@ -84,7 +111,14 @@ Outcome draw(const Job &job, PartCache &cache, const Settings &settings)
         face = *read;
     }
     QStringList unreadable;
-    const QImage image = picture(cache.layers(face.PartFiles, &unreadable), settings.longerSide);
+    QStringList failed;
+    const Composite::Layers layers = cache.layers(face.PartFiles, &unreadable, &failed);
+    if (!failed.isEmpty()) {
+        // Drawn without it, the face would be written as if it were whole.
+        return {false,
+                u"not drawn: the part %1 could not be read or decoded"_s.arg(failed.join(u", "_s))};
+    }
+    const QImage image = picture(layers, settings.longerSide);
     const AtomicFile::Result written =
         save(image, job.format, job.output, memo(face), settings.quality);
     if (!written.ok()) {
@@ -93,16 +127,18 @@ Outcome draw(const Job &job, PartCache &cache, const Settings &settings)
     }
     if (!unreadable.isEmpty()) {
         return {true,
-                u"drawn without the part %1, which cannot be read"_s.arg(unreadable.join(u", "_s))};
+                u"drawn without the part %1, which is no picture"_s.arg(unreadable.join(u", "_s))};
     }
     return {true, {}};
 }
 
-void run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int threads,
+bool run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int threads,
          const std::function<void(qsizetype, const Outcome &)> &report,
-         const std::function<void(qsizetype)> &progress)
+         const std::function<void(qsizetype)> &progress, QString *reason)
 {
     const qsizetype count = jobs.size();
+    if (count == 0)
+        return true;
     if (threads <= 0)
         threads = QThread::idealThreadCount();
     threads = int(qBound<qsizetype>(1, qsizetype(threads), count));
@@ -113,6 +149,7 @@ void run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int
     std::mutex mutex;
     std::condition_variable changed;
     qsizetype doneCount = 0;
+    int working = 0; // drawing threads not yet done
 
     const auto work = [&] {
         for (qsizetype i = next++; i < count; i = next++) {
@@ -126,15 +163,36 @@ void run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int
             if (doneCount == count || doneCount % 64 == 0)
                 changed.notify_one();
         }
+        const std::lock_guard<std::mutex> lock(mutex);
+        --working;
+        changed.notify_one();
     };
-    // One face alone is drawn here; otherwise every core draws, and this
-    // thread only reports.
-    std::vector<std::thread> workers;
-    if (threads == 1) {
-        work();
-    } else {
-        for (int t = 0; t < threads; ++t)
-            workers.emplace_back(work);
+
+    // The pool keeps the threads it makes and makes no more than these, so
+    // that nothing later asks it for a thread that cannot be made.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    pool->setExpiryTimeout(-1);
+    pool->setMaxThreadCount(threads + s_deadThreads);
+    int made = 0;
+    for (; made < threads; ++made) {
+        t_threadsNotMade = 0;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            ++working;
+        }
+        pool->start(work);
+        if (t_threadsNotMade > 0) {
+            // That thread's work is never done; the ones made do it all.
+            s_deadThreads += t_threadsNotMade;
+            const std::lock_guard<std::mutex> lock(mutex);
+            --working;
+            break;
+        }
+    }
+    if (made == 0) {
+        if (reason)
+            *reason = u"no thread to draw on can be started: %1"_s.arg(t_threadReason);
+        return false;
     }
 
     // The calling thread reports, in order, what the workers have finished.
@@ -157,8 +215,9 @@ void run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int
         if (progress)
             progress(done);
     }
-    for (std::thread &worker : workers)
-        worker.join();
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return working == 0; });
+    return true;
 }
 
 } // namespace BatchRender

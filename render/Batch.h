@@ -31,7 +31,7 @@ struct Settings
 };
 
 // What became of one job: a written picture, or why none was written. A
-// picture written without a part that could not be read has a message too.
+// picture written without a part that is no picture has a message too.
 struct Outcome
 {
     bool ok = false;
@@ -49,8 +49,25 @@ Outcome draw(const Job &job, PartCache &cache, const Settings &settings);
 // is called on the calling thread for each job in the jobs' order, as soon as
 // it and those before it are done; progress, if given, now and then with the
 // number of jobs done so far.
-void run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int threads,
+//
+// The faces are drawn on threads of Qt's global pool, so that the image work
+// Qt would hand to that pool (conversions, smooth scaling of large pictures)
+// stays on the drawing thread: a pool that cannot make a thread would leave
+// that work waiting for good. When fewer threads can be made than asked for,
+// the ones made draw every face; when none can be made, nothing is drawn and
+// false is returned, with the system's reason in *reason.
+bool run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int threads,
          const std::function<void(qsizetype index, const Outcome &outcome)> &report,
-         const std::function<void(qsizetype done)> &progress = {});
+         const std::function<void(qsizetype done)> &progress = {}, QString *reason = nullptr);
+
+// Qt tells of a thread it could not make only through a message. The message
+// handler hands every message here first: true when it was that one, which
+// run() has then taken into account.
+bool takeThreadWarning(const QString &message);
+
+// Whether a thread the global pool was asked for was never made. The pool
+// then counts it as busy for good, and waiting for the pool to finish, as its
+// destruction at exit does, would wait for ever.
+bool poolLostThreads();
 
 } // namespace BatchRender

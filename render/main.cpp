@@ -11,11 +11,18 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QStandardPaths>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -36,14 +43,24 @@ const char *const kDescription =
     "-o that is an existing folder or ends with / is always a folder, created\n"
     "when missing. Files are replaced only once completely written.\n"
     "\n"
+    "A part that is no picture (a missing file, a folder, a file of no picture\n"
+    "format) is left out of the face with a warning. A part that is a picture\n"
+    "but cannot be read or decoded now (no memory, a damaged file, the system\n"
+    "refusing to open it) fails its face, which is then not written at all.\n"
+    "\n"
     "Exit status: 0 every face was written; 1 some input failed (each failure is\n"
     "named on standard error, and the other inputs are still drawn); 2 the\n"
     "command line is wrong and nothing was drawn.";
 
-QTextStream &err()
+// Standard error, written whole message by message under one lock: Qt's
+// warnings come through the message handler on whichever thread gives them,
+// a drawing thread as well as this one.
+void printErr(const QString &text)
 {
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
     static QTextStream stream(stderr);
-    return stream;
+    stream << text << Qt::flush;
 }
 
 // The progress line, on a terminal only and for batches long enough to wait for.
@@ -62,14 +79,14 @@ public:
         if (now - m_last < std::chrono::milliseconds(100))
             return;
         m_last = now;
-        err() << u"\r%1 / %2 faces"_s.arg(done).arg(m_total) << Qt::flush;
+        printErr(u"\r%1 / %2 faces"_s.arg(done).arg(m_total));
         m_visible = true;
     }
     // Clears the line before anything else is written to the terminal.
     void clear()
     {
         if (m_visible)
-            err() << "\r\033[K" << Qt::flush;
+            printErr(u"\r\033[K"_s);
         m_visible = false;
     }
 
@@ -82,7 +99,7 @@ private:
 
 int usage(const QString &message)
 {
-    err() << u"kaogumi-render: %1\nTry 'kaogumi-render --help'.\n"_s.arg(message) << Qt::flush;
+    printErr(u"kaogumi-render: %1\nTry 'kaogumi-render --help'.\n"_s.arg(message));
     return Usage;
 }
 
@@ -96,14 +113,49 @@ std::optional<int> number(const QString &text, int low, int high)
     return value;
 }
 
-// The offscreen platform asks for the user's runtime folder, which a
-// thumbnailer's sandbox has not got; the warning says nothing about any face.
-void quietRuntimeFolder(QtMsgType type, const QMessageLogContext &context, const QString &message)
+// Qt's messages, but for two that say nothing about any face: the runtime
+// folder a thumbnailer's sandbox has not got (see RuntimeFolder), and a
+// thread that could not be made, which the batch works around or reports.
+void printMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR"_s))
+    // (Qt gives the second one as a critical message.)
+    if ((type == QtWarningMsg && message.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR"_s)) ||
+        takeThreadWarning(message)) {
         return;
-    err() << qFormatLogMessage(type, context, message) << '\n' << Qt::flush;
+    }
+    printErr(qFormatLogMessage(type, context, message) + u'\n');
 }
+
+// Without XDG_RUNTIME_DIR, Qt's start-up creates a runtime folder of its own
+// (TMPDIR/runtime-USER) only to look for a file in it. The command leaves
+// nothing behind but its pictures: a folder Qt created is removed again, and
+// only when it is still empty.
+// Made before the application object, removed after it.
+class RuntimeFolder
+{
+public:
+    RuntimeFolder()
+    {
+        if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            return;
+        // The name Qt gives it: the user's name, or none when the system
+        // cannot tell it (a sandbox without /etc/passwd).
+        const passwd *user = ::getpwuid(::geteuid());
+        const QByteArray path = QFile::encodeName(QDir::tempPath()) + "/runtime-" +
+                                QByteArray(user ? user->pw_name : "");
+        struct stat info;
+        if (::lstat(path.constData(), &info) != 0)
+            m_path = path;
+    }
+    void removeIfMade() const
+    {
+        if (!m_path.isEmpty())
+            ::rmdir(m_path.constData());
+    }
+
+private:
+    QByteArray m_path; // the folder Qt would make, when it is not there yet
+};
 
 } // namespace
 
@@ -111,8 +163,10 @@ int main(int argc, char *argv[])
 {
     // No display is needed, nor looked for: a thumbnailer runs without one.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietRuntimeFolder);
+    qInstallMessageHandler(printMessage);
+    const RuntimeFolder runtimeFolder;
     QGuiApplication app(argc, argv);
+    runtimeFolder.removeIfMade();
     QCoreApplication::setApplicationName(u"kaogumi-render"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(KAOGUMI_VERSION));
 
@@ -224,13 +278,13 @@ int main(int argc, char *argv[])
     if (!format)
         format = Format::Png;
     if (intoFolder && !QDir().mkpath(output)) {
-        err() << u"kaogumi-render: %1: cannot create the folder\n"_s.arg(output) << Qt::flush;
+        printErr(u"kaogumi-render: %1: cannot create the folder\n"_s.arg(output));
         return SomeFailed;
     }
 
     bool failed = false;
     const auto fail = [&](const QString &input, const QString &message) {
-        err() << u"kaogumi-render: %1: %2\n"_s.arg(input, message) << Qt::flush;
+        printErr(u"kaogumi-render: %1: %2\n"_s.arg(input, message));
         failed = true;
     };
 
@@ -270,7 +324,8 @@ int main(int argc, char *argv[])
     Progress progress(jobs.size());
     QTextStream out(stdout);
     const bool stdoutIsTerminal = isatty(STDOUT_FILENO);
-    run(
+    QString notRun;
+    const bool ran = run(
         jobs, cache, settings, threads,
         [&](qsizetype index, const Outcome &outcome) {
             const Job &job = jobs.at(index);
@@ -281,14 +336,25 @@ int main(int argc, char *argv[])
             if (!outcome.ok)
                 fail(job.input, outcome.message);
             else if (!outcome.message.isEmpty())
-                err() << u"kaogumi-render: %1: %2\n"_s.arg(job.input, outcome.message);
+                printErr(u"kaogumi-render: %1: %2\n"_s.arg(job.input, outcome.message));
         },
         [&](qsizetype done) {
             out.flush();
             progress.update(done);
-        });
+        },
+        &notRun);
     progress.clear();
     out.flush();
-    err().flush();
-    return failed ? SomeFailed : Drawn;
+    if (!ran) {
+        printErr(u"kaogumi-render: %1; nothing was drawn\n"_s.arg(notRun));
+        failed = true;
+    }
+    const Status status = failed ? SomeFailed : Drawn;
+    // Every picture is written and closed by now; only the pool's clean-up
+    // is left, which would wait for a thread that never came.
+    if (poolLostThreads()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

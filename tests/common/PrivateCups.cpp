@@ -224,9 +224,25 @@ bool PrivateCups::start()
     return true;
 }
 
+bool PrivateCups::refuseJobs(const QString &name, bool refuse)
+{
+    return run(refuse ? u"cupsreject"_s : u"cupsaccept"_s, {name});
+}
+
+bool PrivateCups::pause()
+{
+    return m_cupsd.state() == QProcess::Running && ::kill(pid_t(m_cupsd.processId()), SIGSTOP) == 0;
+}
+
+bool PrivateCups::resume()
+{
+    return m_cupsd.state() == QProcess::Running && ::kill(pid_t(m_cupsd.processId()), SIGCONT) == 0;
+}
+
 void PrivateCups::stop()
 {
     if (m_cupsd.state() != QProcess::NotRunning) {
+        resume(); // a stopped scheduler would not see the signal to end
         m_cupsd.terminate();
         if (!m_cupsd.waitForFinished(10000)) {
             m_cupsd.kill();

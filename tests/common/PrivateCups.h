@@ -45,6 +45,13 @@ public:
     bool removeQueue(const QString &name);
     // Makes name the scheduler's default queue.
     bool setDefault(const QString &name);
+    // Makes queue name refuse new jobs, or take them again.
+    bool refuseJobs(const QString &name, bool refuse = true);
+
+    // Stops the scheduler where it is (SIGSTOP), as a hung one: clients
+    // still connect, and nothing answers them; resume() lets it go on.
+    bool pause();
+    bool resume();
 
     struct Job
     {

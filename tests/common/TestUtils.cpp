@@ -99,6 +99,26 @@ bool writeTransparentGif(const QString &path, QSize size, QColor color)
     return EGifCloseFile(gif, &error) == GIF_OK && ok;
 }
 
+QByteArray reusedSquaresSvg(int levels, int side)
+{
+    QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' "
+                     "xmlns:xlink='http://www.w3.org/1999/xlink' width='" +
+                     QByteArray::number(side) + "' height='" + QByteArray::number(side) +
+                     "'><defs><g id='g0' fill='purple'>";
+    for (int i = 0; i < 100; ++i)
+        svg += "<rect x='" + QByteArray::number(i) + "' y='" + QByteArray::number(i) + "' width='" +
+               QByteArray::number(side - 2 * i) + "' height='" + QByteArray::number(side - 2 * i) +
+               "'/>";
+    svg += "</g>";
+    for (int level = 1; level <= levels; ++level) {
+        svg += "<g id='g" + QByteArray::number(level) + "'>";
+        for (int i = 0; i < 10; ++i)
+            svg += "<use xlink:href='#g" + QByteArray::number(level - 1) + "'/>";
+        svg += "</g>";
+    }
+    return svg + "</defs><use xlink:href='#g" + QByteArray::number(levels) + "'/></svg>";
+}
+
 QString rgbName(const QImage &image, int x, int y)
 {
     return QColor(image.pixel(x, y)).name();

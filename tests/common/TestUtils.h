@@ -43,6 +43,11 @@ bool createEmptyFiles(const QString &folder, const char *prefix, int count);
 // half is the transparent colour, with giflib.
 bool writeTransparentGif(const QString &path, QSize size, QColor color);
 
+// A small SVG of a large canvas, side pixels square, whose hundred purple
+// squares are used ten times by each of levels groups in turn: 100 × 10^levels
+// squares are drawn, each nearly as large as the canvas.
+QByteArray reusedSquaresSvg(int levels, int side);
+
 // The colour of the pixel, alpha dropped, for comparisons that read well in
 // failure messages.
 QString rgbName(const QImage &image, int x, int y);

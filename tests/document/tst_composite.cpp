@@ -184,7 +184,8 @@ private Q_SLOTS:
     }
 
     // A face file from elsewhere can name anything; parts are read only from
-    // regular files inside the application folder, and nothing blocks.
+    // regular files inside the application folder, by their real path, and
+    // nothing blocks. An SVG part reads no other file.
     void readsPartsOnlyFromRegularFilesInsideTheLibrary_data()
     {
         QTest::addColumn<QString>("entry");
@@ -193,6 +194,8 @@ private Q_SLOTS:
         QTest::newRow("a link to a fifo") << u"口\\link"_s;
         QTest::newRow("a fifo outside") << u"口\\..\\..\\fifo"_s;
         QTest::newRow("a picture outside") << u"口\\..\\..\\red.png"_s;
+        QTest::newRow("a picture outside through a folder that is a link") << u"髪\\..\\red.png"_s;
+        QTest::newRow("an SVG drawing a picture outside") << u"口\\image.svg"_s;
     }
     void readsPartsOnlyFromRegularFilesInsideTheLibrary()
     {
@@ -203,12 +206,27 @@ private Q_SLOTS:
         for (const QString &fifo : {app + u"/口/fifo"_s, root.filePath(u"fifo"_s)})
             QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
         QVERIFY(QFile::link(app + u"/口/fifo"_s, app + u"/口/link"_s));
+        // 髪 leads to a folder outside, beside red.png.
+        QVERIFY(QDir().mkpath(root.filePath(u"elsewhere/hair"_s)));
+        QVERIFY(QFile::link(root.filePath(u"elsewhere/hair"_s), app + u"/髪"_s));
         QImage red(10, 10, QImage::Format_RGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(root.filePath(u"red.png"_s)));
+        QVERIFY(red.save(root.filePath(u"elsewhere/red.png"_s)));
+        QFile svg(app + u"/口/image.svg"_s);
+        QVERIFY(svg.open(QIODevice::WriteOnly));
+        svg.write("<svg xmlns='http://www.w3.org/2000/svg' "
+                  "xmlns:xlink='http://www.w3.org/1999/xlink' width='10' height='10'><image "
+                  "width='10' height='10' xlink:href='" +
+                  QFile::encodeName(root.filePath(u"red.png"_s)) + "'/></svg>");
+        svg.close();
         // The same picture inside is read, so the entry's form is not at fault.
         QVERIFY(red.save(app + u"/口/red.png"_s));
         QVERIFY(!Composite::loadPart(app, u"口\\red.png"_s).isNull());
+        // So is a part inside a category folder that is a link, as an
+        // installed library's folders are links into /usr/share.
+        QVERIFY(red.save(root.filePath(u"elsewhere/hair/red.png"_s)));
+        QVERIFY(!Composite::loadPart(app, u"髪\\red.png"_s).isNull());
 
         QVERIFY(Composite::loadPart(app, entry).isNull());
     }

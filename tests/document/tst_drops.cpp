@@ -8,6 +8,9 @@
 #include "output/PictureEncoders.h"
 #include "selection/ItemSelect.h"
 
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
+
 #include <QDir>
 #include <QDropEvent>
 #include <QLabel>
@@ -103,6 +106,21 @@ struct Fixture
         const QString path = app.filePath(name);
         return card.save(path) ? path : QString();
     }
+    // A picture of a Code 128 barcode of code alone, made by the barcode
+    // library's own writer, at the given size.
+    QString barcode(const QString &name, const std::string &code, QSize size) const
+    {
+        const ZXing::BitMatrix bars = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::Code128)
+                                          .setMargin(10)
+                                          .encode(code, size.width(), size.height());
+        QImage picture(bars.width(), bars.height(), QImage::Format_Grayscale8);
+        for (int y = 0; y < bars.height(); ++y) {
+            for (int x = 0; x < bars.width(); ++x)
+                picture.scanLine(y)[x] = bars.get(x, y) ? 0 : 255;
+        }
+        const QString path = app.filePath(name);
+        return picture.save(path) ? path : QString();
+    }
 
     SandboxAppDir app;
     Face start = faceAt({1, 1, 1, 1});
@@ -190,8 +208,24 @@ private Q_SLOTS:
         QTest::newRow("exported picture whose face file the reader refuses")
             << u"badmemo.png"_s << false << none << false << u"start.kgm"_s << false << first
             << u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s;
-        QTest::newRow("scan of a card") << u"card.png"_s << true << none << true << u"start.kgm"_s
-                                        << true << QList<int>{2, 3, 4, 5} << QString();
+        QTest::newRow("scan of a card over a modified face, Yes")
+            << u"card.png"_s << true << QList<int>{yes} << true << u"start.kgm"_s << true
+            << QList<int>{2, 3, 4, 5} << QString();
+        QTest::newRow("scan of a card over a modified face, Cancel")
+            << u"card.png"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
+            << first << QString();
+        // Large enough that the barcode reader, left to itself, ends the
+        // program on an assertion of its own.
+        QTest::newRow("barcode of 2400 × 600 pixels")
+            << u"bars.png"_s << false << none << true << u"start.kgm"_s << true
+            << QList<int>{2, 3, 4, 5} << QString();
+        QTest::newRow("barcode of nine digits that are no face code")
+            << u"digits.png"_s << false << none << false << u"start.kgm"_s << false << first
+            << notAFace;
+        // Drawn at the canvas it names, it took minutes.
+        QTest::newRow("SVG of reused squares on a large canvas")
+            << u"squares.svg"_s << false << none << false << u"start.kgm"_s << false << first
+            << notAFace;
         QTest::newRow("photo of a card")
             << u"photo.jpg"_s << false << none << true << u"start.kgm"_s << true
             << QList<int>{2, 3, 4, 5} << QString();
@@ -244,6 +278,13 @@ private Q_SLOTS:
                 path = f.card(name, name == u"photo.jpg"_s);
             else if (name == u"plain.png"_s)
                 QVERIFY(f.composite(f.dropped).save(path));
+            else if (name == u"bars.png"_s)
+                path =
+                    f.barcode(name, FaceCode::compose(f.dropped.codes).toStdString(), {2400, 600});
+            else if (name == u"digits.png"_s)
+                path = f.barcode(name, "123456789", {400, 100});
+            else if (name == u"squares.svg"_s)
+                QVERIFY(f.app.writeFile(name, reusedSquaresSvg(2, 5790)));
             QVERIFY(!path.isEmpty());
             urls.append(QUrl::fromLocalFile(path));
         }

@@ -35,4 +35,19 @@ for size in 16x16 22x22 24x24 32x32 48x48 64x64 128x128 256x256; do
     [ "$got" = "$size" ] || fail "$size/$icon.png is $got"
   done
 done
+# A GTK desktop finds the type's own icon, not a generic one of its theme:
+# GTK looks up every name GIO gives in the theme (Adwaita) before hicolor.
+mkdir -p "$work/data"
+cp -r "$work/mime" "$work/data/mime"
+ln -s "$share/icons" "$work/data/icons"
+found=$(XDG_DATA_DIRS="$work/data:/usr/share" /usr/bin/python3 -c '
+import gi
+gi.require_version("Gtk", "3.0")
+from gi.repository import Gio, Gtk
+theme = Gtk.IconTheme.new()
+theme.set_custom_theme("Adwaita")
+info = theme.lookup_by_gicon(Gio.content_type_get_icon("application/x-kaogumi-face"), 48, 0)
+print(info.get_filename() if info else "")') || fail "GTK's icon lookup did not run"
+[[ "$found" == */hicolor/48x48/mimetypes/application-x-kaogumi-face.png ]] ||
+  fail "GTK shows the face file type with $found"
 echo "install_desktop_files: passed"

@@ -186,12 +186,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::newRow("missing folder") << u"none/a.png"_s;
         QTest::newRow("a folder in the file's place") << u"髪.png"_s;
+        // Half a surrogate pair: no face file holds it, so no memo either.
+        QTest::newRow("a face no face file can hold") << u"a.png"_s;
     }
     void aFailedExportLeavesTheOldPicture()
     {
         QFETCH(QString, name);
         Fixture f;
         QVERIFY(QDir(f.app.path()).mkdir(u"髪.png"_s));
+        if (name == u"a.png"_s)
+            f.w.document().PartCodes.Eyes = QString(QChar(0xd800));
         f.choose(name);
         f.w.F_SavePic_Click();
         QCOMPARE(f.messages.asked.size(), 1);
@@ -200,6 +204,7 @@ private Q_SLOTS:
         QCOMPARE(f.messages.asked.first().icon, MsgBox::Icon::Critical);
         QVERIFY(QFileInfo(f.app.filePath(u"髪.png"_s)).isDir());
         QVERIFY(!QFile::exists(f.app.filePath(u"none"_s)));
+        QVERIFY(!QFile::exists(f.app.filePath(u"a.png"_s)));
     }
 
     // The picture remembers its face: the face file that Save writes comes

@@ -196,7 +196,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // the queue of PrinterObj's object
         QTest::addColumn<bool>("current");     // PrinterObj is the current printer
         QTest::addColumn<bool>("cancel");
-        QTest::addColumn<Settings>("result"); // PrinterObj's settings afterwards
+        QTest::addColumn<Settings>("result");  // PrinterObj's settings afterwards
+        QTest::addColumn<QString>("startsOn"); // the queue the dialog under test offered
 
         const Settings plain;
         const Settings twoSidedLandscape{2, QPrinter::DuplexLongSide, QPageLayout::Landscape};
@@ -206,28 +207,32 @@ private Q_SLOTS:
         const Settings afterRefused{1, QPrinter::DuplexNone, QPageLayout::Landscape};
         const QString gone = u"Kaogumi_Gone"_s;
 
-        QTest::newRow("default queue") << QString() << kDefaultQueue << twoSidedLandscape
-                                       << kDefaultQueue << true << false << twoSidedLandscape;
+        QTest::newRow("default queue")
+            << QString() << kDefaultQueue << twoSidedLandscape << kDefaultQueue << true << false
+            << twoSidedLandscape << kDefaultQueue;
         QTest::newRow("default queue, other letter case")
             << QString() << kDefaultQueue.toLower() << threeCopies << kDefaultQueue << true << false
-            << threeCopies;
+            << threeCopies << kDefaultQueue;
         QTest::newRow("other queue, 40-character name")
             << QString() << kOtherQueue << fourLandscape << kOtherQueue << false << false
-            << fourLandscape;
+            << fourLandscape << kDefaultQueue;
         QTest::newRow("other queue, other letter case")
             << kDefaultQueue << kOtherQueue.toUpper() << threeCopies << kOtherQueue << false
-            << false << threeCopies;
+            << false << threeCopies << kDefaultQueue;
         QTest::newRow("refused copies and duplex skipped")
-            << QString() << kOtherQueue << refused << kOtherQueue << false << false << afterRefused;
+            << QString() << kOtherQueue << refused << kOtherQueue << false << false << afterRefused
+            << kDefaultQueue;
         QTest::newRow("unknown queue keeps the earlier choice")
             << kOtherQueue << gone << fourLandscape << kOtherQueue << false << false
-            << fourLandscape;
+            << fourLandscape << kOtherQueue;
         QTest::newRow("unknown queue, no earlier choice")
-            << QString() << gone << fourLandscape << QString() << false << false << plain;
+            << QString() << gone << fourLandscape << QString() << false << false << plain
+            << kDefaultQueue;
         QTest::newRow("dismissed after an accepted dialog")
-            << kOtherQueue << QString() << fourLandscape << kOtherQueue << false << true << plain;
-        QTest::newRow("dismissed")
-            << QString() << QString() << plain << QString() << false << true << plain;
+            << kOtherQueue << QString() << fourLandscape << kOtherQueue << false << true << plain
+            << kOtherQueue;
+        QTest::newRow("dismissed") << QString() << QString() << plain << QString() << false << true
+                                   << plain << kDefaultQueue;
     }
 
     void showPrinter()
@@ -263,14 +268,16 @@ private Q_SLOTS:
         if (expectedObject)
             QCOMPARE(settingsOf(expectedObject), result);
 
-        // Every dialog started from the default queue with the caller's flags,
-        // and no other printer object changed.
+        // Every dialog had the caller's flags; the first ones offered the
+        // current printer, the default queue, and the one under test the
+        // printer an earlier dialog chose. No other printer object changed.
         for (const PrinterDlg::Request &request : std::as_const(dialogs.asked)) {
             QCOMPARE(request.kind, PrinterDlg::Kind::Print);
             QCOMPARE(request.owner, &owner);
             QCOMPARE(request.flags, 0x40);
-            QCOMPARE(request.mode.deviceName, kDefaultQueue);
         }
+        QCOMPARE(dialogs.asked.first().mode.deviceName, kDefaultQueue);
+        QTEST(dialogs.asked.last().mode.deviceName, "startsOn");
         QList<QPrinter *> others = Printers::installed();
         others.append(Printers::current());
         for (const QPrinter *other : std::as_const(others)) {

@@ -1,3 +1,4 @@
+#include "TestUtils.h"
 #include "document/Composite.h"
 #include "document/FaceFile.h"
 
@@ -7,6 +8,14 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -21,12 +30,19 @@ struct Run
     QString err;
 };
 
-Run render(const QStringList &arguments, const QString &folder)
+// The command run in folder; program and prefix put it under another
+// command (prlimit), which is given kRender then arguments. A command that
+// takes longer than timeout gives status -1.
+Run render(const QStringList &arguments, const QString &folder, const QStringList &prefix = {},
+           int timeout = 60000)
 {
     QProcess process;
     process.setWorkingDirectory(folder);
-    process.start(kRender, arguments);
-    if (!process.waitForFinished(60000))
+    if (prefix.isEmpty())
+        process.start(kRender, arguments);
+    else
+        process.start(prefix.first(), prefix.mid(1) + QStringList{kRender} + arguments);
+    if (!process.waitForFinished(timeout))
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
@@ -53,6 +69,23 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// The PNG with a gAMA chunk whose check sum is wrong after its header: the
+// decoder warns about it at every decode, and draws the picture anyway.
+QByteArray withBadGamma(const QByteArray &png)
+{
+    const qsizetype afterHeader = 8 + 25;
+    return png.left(afterHeader) + QByteArray("\0\0\0\4gAMA\0\0\xb1\x8f\0\0\0\0", 16) +
+           png.mid(afterHeader);
+}
+
+// A user id of its own for the commands whose threads are limited: the limit
+// counts every process of the user.
+constexpr int kLimitedUser = 64813;
+
+// Face files in a batch drawn under hard conditions: enough that the faults
+// those conditions brought out showed in nearly every run.
+constexpr int kFaces = 600;
+
 } // namespace
 
 class TestRender : public QObject
@@ -73,6 +106,8 @@ private Q_SLOTS:
     void random();
     void refusedCommandLine_data();
     void refusedCommandLine();
+    void hardConditions_data();
+    void hardConditions();
 
 private:
     QTemporaryDir m_dir;
@@ -252,6 +287,151 @@ void TestRender::refusedCommandLine()
     QCOMPARE(run.status, 2);
     QVERIFY(run.err.startsWith(u"kaogumi-render: "_s));
     QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void TestRender::hardConditions_data()
+{
+    // Each row is a run under conditions that people found the command
+    // failing in: it must neither crash nor hang, write only whole faces,
+    // and name what it could not draw.
+    QTest::addColumn<QString>("library");   // bundled, gamma, big outline, garbage eyes
+    QTest::addColumn<QStringList>("limit"); // prlimit's options, run as a user of its own
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QList<int>>("statuses");
+    QTest::addColumn<QString>("err"); // every line of standard error matches it
+    QTest::addColumn<int>("drawn");   // pictures written into out/ (or out.png)
+    QTest::addColumn<int>("lines");   // of standard error, each one whole; -1: any number
+    QStringList faces;
+    for (int i = 0; i < kFaces; ++i)
+        faces << u"face%1.kgm"_s.arg(i);
+    const QStringList codes{u"--code"_s,    u"403120701"_s, u"--code"_s,
+                            u"403120702"_s, u"--code"_s,    u"403120703"_s};
+    // Qt's warnings from the drawing threads while this thread reports.
+    QTest::newRow("drawing threads warn while faces are reported")
+        << u"gamma"_s << QStringList() << QStringList{u"-j"_s, u"8"_s, u"-o"_s, u"out/"_s} + faces
+        << QList<int>{0}
+        << u"qt.gui.imageio: libpng warning: gAMA: CRC error|kaogumi-render: face\\d+\\.kgm: drawn "
+           u"without the part 目\\\\e12\\.png, .*"_s
+        // Each face: its three warning parts decoded, and the fourth reported.
+        << kFaces << kFaces * 4;
+    QTest::newRow("face files swapped for FIFOs")
+        << u"swapped"_s << QStringList() << QStringList{u"-j"_s, u"2"_s, u"-o"_s, u"out/"_s} + faces
+        << QList<int>{0, 1} << u"kaogumi-render: face\\d+\\.kgm: not a regular file"_s << -1 << -1;
+    QTest::newRow("no thread can be made")
+        << u"bundled"_s << QStringList{u"--nproc=1"_s}
+        << QStringList{u"--size"_s, u"128"_s,     u"--format"_s, u"png"_s,
+                       u"-o"_s,     u"out.png"_s, u"--code"_s,   u"403120701"_s}
+        << QList<int>{1} << u"kaogumi-render: no thread to draw on can be started: .*"_s << 0 << 1;
+    QTest::newRow("fewer threads than asked for")
+        << u"bundled"_s << QStringList{u"--nproc=3"_s}
+        << QStringList{u"-j"_s, u"4"_s, u"--size"_s, u"512"_s, u"-o"_s, u"out/"_s} + codes
+        << QList<int>{0} << QString() << 3 << 0;
+    QTest::newRow("no memory for a part")
+        << u"big outline"_s << QStringList{u"--as=%1"_s.arg(240 << 20)}
+        << QStringList{u"-o"_s, u"out/"_s, u"face0.kgm"_s, u"face1.kgm"_s} << QList<int>{1}
+        << u"(QImage: out of memory, returning null image|kaogumi-render: face[01]\\.kgm: not "
+           u"drawn: the part 顔\\\\f03\\.png \\(a 6000 × 5000 PNG picture that could not be "
+           u"decoded\\) could not be read or decoded)"_s
+        << 0 << -1;
+    QTest::newRow("a part that is no picture")
+        << u"garbage eyes"_s << QStringList() << QStringList{u"-o"_s, u"out/"_s, u"face0.kgm"_s}
+        << QList<int>{0}
+        << u"kaogumi-render: face0\\.kgm: drawn without the part 目\\\\e12\\.png, which is no "
+           u"picture"_s
+        << 1 << 1;
+}
+
+void TestRender::hardConditions()
+{
+    QFETCH(QString, library);
+    QFETCH(QStringList, limit);
+    QFETCH(QStringList, arguments);
+    QFETCH(QList<int>, statuses);
+    QFETCH(QString, err);
+    QFETCH(int, drawn);
+    QFETCH(int, lines);
+#ifdef __SANITIZE_ADDRESS__
+    if (limit.join(u' ').contains(u"--as"_s))
+        QSKIP("the address sanitizer reserves more address space than the limit leaves");
+#endif
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    SandboxAppDir app;
+    const ColourFace face(app);
+    QStringList prefix;
+    if (!limit.isEmpty()) {
+        if (::geteuid() != 0)
+            QSKIP("a user of its own for the limit needs root");
+        // That user writes into the folder.
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(app.path()).constData(), 0755) == 0);
+        prefix = QStringList{u"prlimit"_s} + limit +
+                 QStringList{u"setpriv"_s, u"--reuid=%1"_s.arg(kLimitedUser),
+                             u"--regid=%1"_s.arg(kLimitedUser), u"--clear-groups"_s};
+    }
+    if (library != u"bundled") {
+        arguments << u"--parts"_s << app.path();
+        if (library == u"gamma") {
+            QVERIFY(app.writeFile(u"目/e12.png"_s, QByteArray(100, 'x')));
+            for (const QString &part : {face.files.Outline, face.files.Hair, face.files.Mouth}) {
+                const QString relative = QString(part).replace(u'\\', u'/');
+                QVERIFY(app.writeFile(relative, withBadGamma(app.readFile(relative))));
+                // Changed "later": each decode is then its own, with its warning.
+                QFile file(app.filePath(relative));
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(1),
+                                         QFileDevice::FileModificationTime));
+            }
+        } else if (library == u"big outline") {
+            app.addPart(u"顔"_s, u"f03.png"_s, {6000, 5000}, Qt::red);
+        } else if (library == u"garbage eyes") {
+            QVERIFY(app.writeFile(u"目/e12.png"_s, QByteArray(100, 'x')));
+        }
+    }
+    for (int i = 0; i < kFaces; ++i)
+        QVERIFY(writeFile(dir.filePath(u"face%1.kgm"_s.arg(i)), face.fileBytes()));
+
+    // Each face file changes places with a FIFO again and again while the
+    // batch reads them.
+    std::atomic<bool> stop{false};
+    std::thread swapper;
+    if (library == u"swapped") {
+        for (int i = 0; i < kFaces; ++i) {
+            QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(u"fifo%1"_s.arg(i))).constData(),
+                             0644) == 0);
+        }
+        swapper = std::thread([&] {
+            while (!stop) {
+                for (int i = 0; i < kFaces; ++i) {
+                    ::renameat2(AT_FDCWD,
+                                QFile::encodeName(dir.filePath(u"face%1.kgm"_s.arg(i))).constData(),
+                                AT_FDCWD,
+                                QFile::encodeName(dir.filePath(u"fifo%1"_s.arg(i))).constData(),
+                                RENAME_EXCHANGE);
+                }
+            }
+        });
+    }
+    const Run run = render(arguments, dir.path(), prefix, 30000);
+    stop = true;
+    if (swapper.joinable())
+        swapper.join();
+
+    QVERIFY2(statuses.contains(run.status),
+             qPrintable(u"status %1: %2"_s.arg(run.status).arg(run.err)));
+    const QRegularExpression line(u"^(%1)$"_s.arg(err));
+    const QStringList said = run.err.split(u'\n', Qt::SkipEmptyParts);
+    for (const QString &text : said)
+        QVERIFY2(!err.isEmpty() && line.match(text).hasMatch(), qPrintable(text));
+    if (lines >= 0)
+        QCOMPARE(said.size(), lines);
+    const QStringList pictures = QDir(dir.filePath(u"out"_s)).entryList(QDir::Files);
+    if (drawn >= 0) {
+        QCOMPARE(pictures.size() + int(QFileInfo::exists(dir.filePath(u"out.png"_s))), drawn);
+    }
+    // What was written is a picture.
+    for (const QString &picture : pictures)
+        QVERIFY2(!decoded(dir.filePath(u"out/"_s + picture)).isNull(), qPrintable(picture));
 }
 
 QTEST_GUILESS_MAIN(TestRender)

@@ -214,9 +214,11 @@ QByteArray hostilePicture(const QString &kind)
         return "P6\n20000 20000\n255\n"_ba + QByteArray(100, '\0');
     if (kind == u"svg")
         return "<svg xmlns='http://www.w3.org/2000/svg' width='20000' height='20000'>"
-               "<rect width='10' height='10'/></svg>"_ba;
+               "<rect width='20000' height='20000' fill='purple'/></svg>"_ba;
     if (kind == u"svg nested uses")
         return nestedUses();
+    if (kind == u"svg of reused squares")
+        return reusedSquaresSvg(2, 5790);
     if (kind == u"ico") { // a PNG of 20000 × 20000 inside an icon
         const QByteArray inner = png(20000, 20000, 8, 6, tinyIdat);
         return le16(0) + le16(1) + le16(1) + "\0\0\0\0"_ba + le16(1) + le16(32) +
@@ -336,15 +338,18 @@ private Q_SLOTS:
     // A part picture built to take memory or time, stepped onto in its picker
     // and taken into the face: one too large to decode leaves the picker
     // showing the part before and its layer empty, one that can be drawn is
-    // drawn; memory stays bounded and nothing hangs.
+    // drawn; memory stays bounded and nothing hangs. An SVG names a canvas of
+    // any size and is drawn no larger than a part; one whose reused groups
+    // would draw a thousand million squares is not drawn.
     void aHostilePartPicture_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("shown"); // the picture's colour; "" for none
         for (const char *kind : {"png", "png bomb", "png text bomb", "gif", "bmp", "jpeg",
-                                 "tiff bomb", "webp", "ppm", "svg", "ico"})
+                                 "tiff bomb", "webp", "ppm", "ico", "svg nested uses"})
             QTest::newRow(kind) << QString::fromLatin1(kind) << QString();
-        QTest::newRow("svg nested uses") << u"svg nested uses"_s << u"#800080"_s;
+        QTest::newRow("svg") << u"svg"_s << u"#800080"_s;
+        QTest::newRow("svg of reused squares") << u"svg of reused squares"_s << u"#800080"_s;
     }
     void aHostilePartPicture()
     {
@@ -407,33 +412,30 @@ private Q_SLOTS:
         QVERIFY(messages.asked.isEmpty());
     }
 
-    // An exported picture keeps its face in a comment; a GIF dropped on the
-    // window whose comment runs to 100 MB is no such picture: the comment is
-    // passed over without being gathered, and the face code beside it is
-    // still read.
-    void aPictureCommentLongerThanAnyFace()
+    // An exported picture keeps its face in a comment or a text chunk; a
+    // picture dropped on the window whose texts run to hundreds of megabytes,
+    // or whose face file is larger than a face file may be, is no such
+    // picture: what is too long is passed over without being gathered or
+    // inflated, and the face code beside it is still read.
+    void aPictureTextLongerThanAnyFace_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("GIF comment of 100 MB") << u"gif"_s;
+        QTest::newRow("PNG of fifty compressed texts of 7.9 MB") << u"png ztxt"_s;
+        QTest::newRow("PNG whose face file is one byte larger than a face file") << u"png over"_s;
+    }
+    void aPictureTextLongerThanAnyFace()
     {
         RUN_IN_OWN_PROCESS();
+        QFETCH(QString, kind);
         QTemporaryDir dir;
-        const QString path = dir.filePath(u"huge-comment.gif"_s);
-        const auto comment = [](const QByteArray &text) {
-            QByteArray out("\x21\xfe");
-            for (qsizetype at = 0; at < text.size(); at += 255)
-                out += char(qMin<qsizetype>(255, text.size() - at)) + text.mid(at, 255);
-            return out + '\0';
-        };
-        // 1 × 1 pixels without a colour table, then the comments, then the end.
-        const QByteArray head = "GIF89a" + le16(1) + le16(1) + QByteArray(3, '\0') +
-                                comment("KaogumiFaceCode: 403120004");
-        const QByteArray faceKey("\x21\xfe\xff"
-                                 "KaogumiFace: ");
+        const QString path = dir.filePath(u"huge-text"_s);
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(head + faceKey + QByteArray(255 - 13, 'A'));
-        const QByteArray block = '\xff' + QByteArray(255, 'A');
-        for (int i = 0; i < 400002; ++i)
-            QVERIFY(file.write(block) == block.size());
-        file.write(QByteArray("\0\x3b", 2));
+        if (kind == u"gif")
+            QVERIFY(writeGifWithHugeComment(file));
+        else
+            QVERIFY(file.write(pngWithHugeTexts(kind == u"png ztxt")) > 0);
         file.close();
 
         startCounting();
@@ -441,6 +443,48 @@ private Q_SLOTS:
         QVERIFY(memo);
         QVERIFY(memo->faceFile.isEmpty());
         QCOMPARE(memo->faceCode, u"403120004"_s);
+    }
+
+private:
+    // 1 × 1 pixels without a colour table, the face code, then a comment
+    // under the memo's key that runs to 100 MB.
+    static bool writeGifWithHugeComment(QFile &file)
+    {
+        const auto comment = [](const QByteArray &text) {
+            QByteArray out("\x21\xfe");
+            for (qsizetype at = 0; at < text.size(); at += 255)
+                out += char(qMin<qsizetype>(255, text.size() - at)) + text.mid(at, 255);
+            return out + '\0';
+        };
+        const QByteArray head = "GIF89a" + le16(1) + le16(1) + QByteArray(3, '\0') +
+                                comment("KaogumiFaceCode: 403120004");
+        const QByteArray faceKey("\x21\xfe\xff"
+                                 "KaogumiFace: ");
+        file.write(head + faceKey + QByteArray(255 - 13, 'A'));
+        const QByteArray block = '\xff' + QByteArray(255, 'A');
+        for (int i = 0; i < 400002; ++i) {
+            if (file.write(block) != block.size())
+                return false;
+        }
+        return file.write(QByteArray("\0\x3b", 2)) == 2;
+    }
+    // A PNG of 1 × 1 pixels with the face code and either fifty zTXt chunks
+    // that each inflate to 7.9 MB, one of them under the memo's key, or a
+    // face file one byte larger than a face file may be.
+    static QByteArray pngWithHugeTexts(bool compressed)
+    {
+        QByteArray texts = pngChunk("tEXt", "KaogumiFaceCode\0"_ba + "403120004");
+        if (compressed) {
+            const QByteArray inflatesTo8MB = deflated("A"_ba, 7'900'000);
+            for (const char *keyword : {"KaogumiFace", "Comment"}) {
+                for (int i = 0; i < 25; ++i)
+                    texts += pngChunk("zTXt", keyword + "\0\0"_ba + inflatesTo8MB);
+            }
+        } else {
+            texts += pngChunk("tEXt", "KaogumiFace\0"_ba +
+                                          QByteArray(FaceFile::MaxFileBytes + 1, 'x').toBase64());
+        }
+        return png(1, 1, 8, 2, deflated(QByteArray(4, '\0'), 1), texts);
     }
 };
 
