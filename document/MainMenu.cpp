@@ -6,7 +6,6 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QShortcut>
 
 namespace {
@@ -15,8 +14,14 @@ namespace {
 // group, such as 保存 for 保存(&S); the keys are read as the shortcut.
 QString spokenCaption(const QString &caption)
 {
-    static const QRegularExpression mnemonics(QStringLiteral("\\(&[^)]*\\)$"));
-    return QString(caption).remove(mnemonics).remove(u'&');
+    // The mnemonics close the caption in brackets: 「ファイル(&F&ﾊ)」. Plain
+    // string work, not a regular expression, whose compiled matcher reads
+    // past the end of the text (valgrind reports every such read).
+    QString text = caption;
+    const qsizetype open = text.lastIndexOf(u"(&");
+    if (open >= 0 && text.endsWith(u')') && text.indexOf(u')', open) == text.size() - 1)
+        text.truncate(open);
+    return text.remove(u'&');
 }
 
 } // namespace
