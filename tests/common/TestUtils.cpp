@@ -1,6 +1,7 @@
 #include "TestUtils.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -117,6 +118,19 @@ QByteArray reusedSquaresSvg(int levels, int side)
         svg += "</g>";
     }
     return svg + "</defs><use xlink:href='#g" + QByteArray::number(levels) + "'/></svg>";
+}
+
+double meanDifference(const QImage &a, const QImage &b)
+{
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return double(sum) / (3.0 * a.width() * a.height());
 }
 
 QString rgbName(const QImage &image, int x, int y)

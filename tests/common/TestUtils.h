@@ -48,6 +48,10 @@ bool writeTransparentGif(const QString &path, QSize size, QColor color);
 // squares are drawn, each nearly as large as the canvas.
 QByteArray reusedSquaresSvg(int levels, int side);
 
+// The mean difference of the colour channels of two pictures of one size,
+// 0 to 255.
+double meanDifference(const QImage &a, const QImage &b);
+
 // The colour of the pixel, alpha dropped, for comparisons that read well in
 // failure messages.
 QString rgbName(const QImage &image, int x, int y);

@@ -1,3 +1,4 @@
+#include "TestUtils.h"
 #include "document/Composite.h"
 #include "tools/partsgen/ContactSheet.h"
 #include "tools/partsgen/PartsLibrary.h"
@@ -309,6 +310,61 @@ private Q_SLOTS:
         QVERIFY2(gaps.isEmpty(), qPrintable(gaps.join(u"; "_s)));
     }
 
+    void vectorPartsLookAsTheirPicturesDid_data()
+    {
+        QTest::addColumn<QList<int>>("face"); // outline, eyes, hair, mouth
+        // Each design once, with the clipped shading of the hair, irises,
+        // teeth and tongues, and the curls made by joining shapes.
+        QTest::newRow("f00 e00 h00 m00") << QList<int>{0, 0, 0, 0};
+        QTest::newRow("f02 e01 h08 m07") << QList<int>{2, 1, 8, 7};
+        QTest::newRow("f06 e05 h11 m10") << QList<int>{6, 5, 11, 10};
+        QTest::newRow("f09 e12 h10 m01") << QList<int>{9, 12, 10, 1};
+        QTest::newRow("f13 e13 h03 m05") << QList<int>{13, 13, 3, 5};
+        QTest::newRow("f14 e09 h13 m13") << QList<int>{14, 9, 13, 13};
+        QTest::newRow("f15 e15 h15 m15") << QList<int>{15, 15, 15, 15};
+    }
+
+    void vectorPartsLookAsTheirPicturesDid()
+    {
+        // The face the program draws from the library at its own size,
+        // against the same face from pictures drawn by the same art at the
+        // size of each box: the library as it was before it held vectors.
+        QFETCH(QList<int>, face);
+        const QList<PartsLibrary::Category> &c = PartsLibrary::categories();
+        FaceParts parts;
+        parts.Outline = PartsLibrary::entry(c[0], face[0]);
+        parts.Eyes = PartsLibrary::entry(c[1], face[1]);
+        parts.Hair = PartsLibrary::entry(c[2], face[2]);
+        parts.Mouth = PartsLibrary::entry(c[3], face[3]);
+        const QImage vectors = Composite::picture(Composite::loadLayers(m_app.path(), parts));
+        const QImage pictures = Composite::picture(
+            {PartsLibrary::raster(c[0], face[0]), PartsLibrary::raster(c[1], face[1]),
+             PartsLibrary::raster(c[2], face[2]), PartsLibrary::raster(c[3], face[3])});
+
+        // Antialiasing differs along the edges only; a part misplaced by a
+        // pixel or a shading lost differs over whole areas.
+        const double mean = meanDifference(vectors, pictures);
+        int stray = 0;
+        for (int y = 0; y < vectors.height(); ++y) {
+            for (int x = 0; x < vectors.width(); ++x) {
+                const QRgb a = vectors.pixel(x, y), b = pictures.pixel(x, y);
+                if (qMax(qMax(qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b))),
+                         qAbs(qBlue(a) - qBlue(b))) > 48)
+                    ++stray;
+            }
+        }
+        // Both faces are left in the temporary folder to be looked at when
+        // they differ.
+        QString kept;
+        if (mean > 0.5 || stray > 20) {
+            kept = QDir::temp().filePath(QString::fromLatin1(QTest::currentDataTag()));
+            vectors.save(kept + u" vectors.png"_s);
+            pictures.save(kept + u" pictures.png"_s);
+        }
+        QVERIFY2(mean <= 0.5, qPrintable(u"mean difference %1, see %2"_s.arg(mean).arg(kept)));
+        QVERIFY2(stray <= 20, qPrintable(u"%1 pixels far apart, see %2"_s.arg(stray).arg(kept)));
+    }
+
     void contactSheetIsTheSameOnEveryRun()
     {
         const QImage first = ContactSheet::draw(m_app.path());
@@ -321,11 +377,16 @@ private Q_SLOTS:
         QTemporaryDir again;
         QVERIFY(again.isValid());
         QVERIFY(QDir(again.path()).mkpath(u"顔"_s));
-        // A part an earlier library had, and a file that is not one of ours.
-        QFile stale(again.filePath(u"顔/f99.png"_s));
+        // A part an earlier library had, one as the library held its parts
+        // before they were vectors, and a file that is not one of ours.
+        QFile stale(again.filePath(u"顔/f99.svg"_s));
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write("old");
         stale.close();
+        QFile picture(again.filePath(u"顔/f03.png"_s));
+        QVERIFY(picture.open(QIODevice::WriteOnly));
+        picture.write("old");
+        picture.close();
         QFile mine(again.filePath(u"顔/mine.png"_s));
         QVERIFY(mine.open(QIODevice::WriteOnly));
         mine.write("kept");
@@ -334,6 +395,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(PartsLibrary::write(again.path(), &error), qPrintable(error));
         QVERIFY(!QFile::exists(stale.fileName()));
+        QVERIFY(!QFile::exists(picture.fileName()));
         QVERIFY(QFile::exists(mine.fileName()));
 
         for (const Folder &f : std::as_const(m_folders)) {

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QSvgRenderer>
 
 using namespace Qt::StringLiterals;
 
@@ -50,7 +51,7 @@ QString categoryTitle(const PartsLibrary::Category &category)
 }
 
 // How much a part is enlarged or reduced to make a readable thumbnail.
-qreal thumbnailScale(const QImage &part)
+qreal thumbnailScale(QSize part)
 {
     const qreal room = Cell - 20;
     return qMin(room / part.width(), room / part.height());
@@ -97,13 +98,15 @@ int drawCategory(QPainter &p, int y, const QString &appDir, const PartsLibrary::
         const QRect cell(Margin + (i % PerRow) * Cell, y + (i / PerRow) * (Cell + LabelHeight),
                          Cell - 10, Cell - 10);
         drawChecks(p, cell);
-        const QImage part = Composite::loadPart(appDir, PartsLibrary::entry(c, i));
-        if (!part.isNull()) {
-            const QSizeF size = QSizeF(part.size()) * thumbnailScale(part);
+        // Enlarged from the drawing itself, so the sheet shows the parts as
+        // sharp as they come out at that size.
+        QSvgRenderer part(Composite::partPath(appDir, PartsLibrary::entry(c, i)));
+        if (part.isValid()) {
+            const QSizeF size = QSizeF(part.defaultSize()) * thumbnailScale(part.defaultSize());
             const QRectF target(cell.center().x() + 1 - size.width() / 2,
                                 cell.center().y() + 1 - size.height() / 2, size.width(),
                                 size.height());
-            p.drawImage(target, part);
+            part.render(&p, target);
         }
         drawLabel(p, QRect(cell.left(), cell.bottom() + 1, cell.width(), LabelHeight),
                   PartsLibrary::fileName(c, i));

@@ -1,6 +1,5 @@
 #include "tools/partsgen/EyesArt.h"
 
-#include "document/Composite.h"
 #include "tools/partsgen/FaceGeometry.h"
 #include "tools/partsgen/PartCanvas.h"
 
@@ -379,11 +378,9 @@ int count()
     return int(std::size(Designs));
 }
 
-QImage draw(int index)
+void paint(QPainter &painter, int index)
 {
-    PartCanvas canvas(Composite::EyesBox);
-    Designs[index](canvas.painter());
-    return canvas.finish();
+    Designs[index](painter);
 }
 
 } // namespace EyesArt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QImage>
+class QPainter;
 
 // The bundled eyes (目): both eyes, with their brows, in one picture the size
 // of the composite's eyes box.
@@ -8,6 +8,7 @@ namespace EyesArt {
 
 int count();
 
-QImage draw(int index);
+// Paints part number `index` in composite surface coordinates.
+void paint(QPainter &painter, int index);
 
 } // namespace EyesArt

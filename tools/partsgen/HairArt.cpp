@@ -1,6 +1,5 @@
 #include "tools/partsgen/HairArt.h"
 
-#include "document/Composite.h"
 #include "tools/partsgen/FaceGeometry.h"
 #include "tools/partsgen/PartCanvas.h"
 #include "tools/partsgen/SmoothCurve.h"
@@ -608,11 +607,9 @@ int count()
     return int(std::size(Designs));
 }
 
-QImage draw(int index)
+void paint(QPainter &painter, int index)
 {
-    PartCanvas canvas(Composite::HairBox);
-    Designs[index](canvas.painter());
-    return canvas.finish();
+    Designs[index](painter);
 }
 
 } // namespace HairArt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QImage>
+class QPainter;
 
 // The bundled hair (髪): styles and colours that lie over the outline and
 // the eyes, so each is transparent wherever the face has to show.
@@ -8,6 +8,7 @@ namespace HairArt {
 
 int count();
 
-QImage draw(int index);
+// Paints part number `index` in composite surface coordinates.
+void paint(QPainter &painter, int index);
 
 } // namespace HairArt

@@ -1,6 +1,5 @@
 #include "tools/partsgen/MouthArt.h"
 
-#include "document/Composite.h"
 #include "tools/partsgen/FaceGeometry.h"
 #include "tools/partsgen/PartCanvas.h"
 
@@ -263,11 +262,9 @@ int count()
     return int(std::size(Designs));
 }
 
-QImage draw(int index)
+void paint(QPainter &painter, int index)
 {
-    PartCanvas canvas(Composite::MouthBox);
-    Designs[index](canvas.painter());
-    return canvas.finish();
+    Designs[index](painter);
 }
 
 } // namespace MouthArt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QImage>
+class QPainter;
 
 // The bundled mouths (口), small in the upper middle of their box so that on
 // the face they sit between the nose and every chin.
@@ -8,6 +8,7 @@ namespace MouthArt {
 
 int count();
 
-QImage draw(int index);
+// Paints part number `index` in composite surface coordinates.
+void paint(QPainter &painter, int index);
 
 } // namespace MouthArt

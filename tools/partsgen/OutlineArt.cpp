@@ -204,11 +204,9 @@ int count()
     return int(designs().size());
 }
 
-QImage draw(int index)
+void paint(QPainter &p, int index)
 {
     const Design &d = designs().at(index);
-    PartCanvas canvas(FaceGeometry::OutlineBox);
-    QPainter &p = canvas.painter();
 
     if (d.ears != Ears::None)
         drawEars(p, d);
@@ -224,7 +222,6 @@ QImage draw(int index)
 
     drawCheeks(p, d);
     drawNose(p, d);
-    return canvas.finish();
 }
 
 } // namespace OutlineArt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QImage>
+class QPainter;
 
 // The bundled outlines (顔): heads of several shapes and skin tones, each with
 // a nose, some with ears, blush or freckles.
@@ -8,7 +8,8 @@ namespace OutlineArt {
 
 int count();
 
-// Outline number `index`, FaceGeometry::OutlineBox in size.
-QImage draw(int index);
+// Paints outline number `index` in composite surface coordinates, within
+// FaceGeometry::OutlineBox.
+void paint(QPainter &painter, int index);
 
 } // namespace OutlineArt

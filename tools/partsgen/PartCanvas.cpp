@@ -1,18 +1,37 @@
 #include "tools/partsgen/PartCanvas.h"
 
-PartCanvas::PartCanvas(const QRect &box) : m_image(box.size(), QImage::Format_ARGB32_Premultiplied)
+#include "tools/partsgen/SvgDrawing.h"
+
+namespace PartCanvas {
+
+namespace {
+
+void paintInBox(QPaintDevice &device, const QRect &box, PartDrawing draw, int index)
 {
-    m_image.fill(Qt::transparent);
-    m_painter.begin(&m_image);
-    m_painter.setRenderHint(QPainter::Antialiasing);
-    m_painter.translate(-box.topLeft());
+    QPainter painter(&device);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(-box.topLeft());
+    draw(painter, index);
 }
 
-QImage PartCanvas::finish()
+} // namespace
+
+QImage raster(const QRect &box, PartDrawing draw, int index)
 {
-    m_painter.end();
-    return m_image.convertToFormat(QImage::Format_ARGB32);
+    QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    paintInBox(image, box, draw, index);
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
+
+QByteArray svg(const QRect &box, PartDrawing draw, int index)
+{
+    SvgDrawing drawing(box.size());
+    paintInBox(drawing, box, draw, index);
+    return drawing.document();
+}
+
+} // namespace PartCanvas
 
 QPen roundPen(const QColor &color, qreal width)
 {

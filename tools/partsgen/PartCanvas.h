@@ -1,29 +1,28 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QPainter>
 #include <QPen>
 #include <QRect>
 
-// A transparent picture for one part, painted in composite surface
-// coordinates: whatever is drawn inside `box` ends up in the picture, pixel
-// for pixel, because the picture is made at the size of its box.
-class PartCanvas
-{
-public:
-    explicit PartCanvas(const QRect &box);
-    PartCanvas(const PartCanvas &) = delete;
-    PartCanvas &operator=(const PartCanvas &) = delete;
+// The drawing of one part: paints part number `index` in composite surface
+// coordinates.
+using PartDrawing = void (*)(QPainter &painter, int index);
 
-    QPainter &painter() { return m_painter; }
+// Where a part's drawing ends up. Whatever is drawn inside `box` lands in
+// the result and nothing outside it, because the result is made at the size
+// of its box with the box's corner at its origin.
+namespace PartCanvas {
 
-    // Ends painting and hands over the picture.
-    QImage finish();
+// The part as a transparent picture of exactly its box's pixels.
+QImage raster(const QRect &box, PartDrawing draw, int index);
 
-private:
-    QImage m_image;
-    QPainter m_painter;
-};
+// The part as an SVG document whose size and view box are the box's, so it
+// draws at its box's size by default and sharp at any other.
+QByteArray svg(const QRect &box, PartDrawing draw, int index);
+
+} // namespace PartCanvas
 
 // A pen with round ends and joints, the way all the line work is drawn.
 QPen roundPen(const QColor &color, qreal width);

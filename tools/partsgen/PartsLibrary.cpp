@@ -1,8 +1,11 @@
 #include "tools/partsgen/PartsLibrary.h"
 
 #include "document/Categories.h"
+#include "document/Composite.h"
+#include "platform/AtomicFile.h"
 
 #include "tools/partsgen/EyesArt.h"
+#include "tools/partsgen/FaceGeometry.h"
 #include "tools/partsgen/HairArt.h"
 #include "tools/partsgen/MouthArt.h"
 #include "tools/partsgen/OutlineArt.h"
@@ -17,22 +20,36 @@ namespace PartsLibrary {
 const QList<Category> &categories()
 {
     static const QList<Category> all = {
-        {Categories::word(::Category::Outline), u'f', OutlineArt::count, OutlineArt::draw},
-        {Categories::word(::Category::Eyes), u'e', EyesArt::count, EyesArt::draw},
-        {Categories::word(::Category::Hair), u'h', HairArt::count, HairArt::draw},
-        {Categories::word(::Category::Mouth), u'm', MouthArt::count, MouthArt::draw},
+        {Categories::word(::Category::Outline), u'f', FaceGeometry::OutlineBox, OutlineArt::count,
+         OutlineArt::paint},
+        {Categories::word(::Category::Eyes), u'e', Composite::EyesBox, EyesArt::count,
+         EyesArt::paint},
+        {Categories::word(::Category::Hair), u'h', Composite::HairBox, HairArt::count,
+         HairArt::paint},
+        {Categories::word(::Category::Mouth), u'm', Composite::MouthBox, MouthArt::count,
+         MouthArt::paint},
     };
     return all;
 }
 
 QString fileName(const Category &category, int index)
 {
-    return category.prefix + u"%1.png"_s.arg(index, 2, 10, QChar(u'0'));
+    return category.prefix + u"%1.svg"_s.arg(index, 2, 10, QChar(u'0'));
 }
 
 QString entry(const Category &category, int index)
 {
     return category.folder + u'\\' + fileName(category, index);
+}
+
+QByteArray svg(const Category &category, int index)
+{
+    return PartCanvas::svg(category.box, category.paint, index);
+}
+
+QImage raster(const Category &category, int index)
+{
+    return PartCanvas::raster(category.box, category.paint, index);
 }
 
 bool write(const QString &appDir, QString *error)
@@ -44,13 +61,18 @@ bool write(const QString &appDir, QString *error)
             return false;
         }
 
-        // A part dropped from the library must not linger from an earlier run.
-        const QRegularExpression ours(u"^%1\\d\\d\\.png$"_s.arg(category.prefix));
+        // A part dropped from the library must not linger from an earlier
+        // run, nor a picture of the library as it was before its parts were
+        // vectors: beside f03.svg, an f03.png would be listed as a part of
+        // its own and shift every face code after it.
+        const QRegularExpression ours(u"^%1(\\d\\d)\\.(png|svg)$"_s.arg(category.prefix));
         const int count = category.count();
         for (const QString &name : folder.entryList(QDir::Files)) {
-            if (!ours.match(name).hasMatch())
+            const QRegularExpressionMatch match = ours.match(name);
+            if (!match.hasMatch())
                 continue;
-            if (QStringView(name).mid(1, 2).toInt() >= count && !folder.remove(name)) {
+            const bool stale = match.captured(2) == u"png" || match.captured(1).toInt() >= count;
+            if (stale && !folder.remove(name)) {
                 *error = u"cannot remove the old part %1"_s.arg(folder.filePath(name));
                 return false;
             }
@@ -58,8 +80,9 @@ bool write(const QString &appDir, QString *error)
 
         for (int i = 0; i < count; ++i) {
             const QString path = folder.filePath(fileName(category, i));
-            if (!category.draw(i).save(path, "PNG")) {
-                *error = u"cannot write %1"_s.arg(path);
+            const AtomicFile::Result written = AtomicFile::write(path, svg(category, i));
+            if (!written.ok()) {
+                *error = u"cannot write %1 %2"_s.arg(path, written.reason);
                 return false;
             }
         }
