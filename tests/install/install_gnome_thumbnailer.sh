@@ -37,7 +37,7 @@ update-mime-database "$work/types/mime" >/dev/null 2>&1 || fail "update-mime-dat
 face="$work/faces/a face.kgm"
 # UTF-8 with its byte-order mark, as the program writes a face file that code
 # page 932 cannot hold; the same face file as in install_thumbnailer.sh.
-printf '\357\273\277"顔\\f03.png","髪\\h07.png","目\\e12.png","口\\m01.png",""\r\n"03","07","12","01",""\r\n' > "$face"
+printf '\357\273\277"顔\\f03.svg","髪\\h07.svg","目\\e12.svg","口\\m01.svg",""\r\n"03","07","12","01",""\r\n' > "$face"
 uri=$(python3 -c 'import pathlib, sys; print(pathlib.Path(sys.argv[1]).as_uri())' "$face")
 clients=$(realpath "$(dirname "$0")/thumbnail_clients.py")
 

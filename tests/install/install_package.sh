@@ -21,8 +21,8 @@ for path in './usr/bin/kaogumi->../lib/kaogumi/kaogumi' \
             ./usr/lib/kaogumi/kaogumi ./usr/lib/kaogumi/kaogumi-render \
             ./usr/lib/kaogumi/kaogumi.qch ./usr/lib/kaogumi/kaogumi.qhc \
             './usr/lib/kaogumi/髪->../../share/kaogumi/髪' './usr/lib/kaogumi/口->../../share/kaogumi/口' \
-            ./usr/share/kaogumi/髪/h00.png ./usr/share/kaogumi/目/e00.png \
-            ./usr/share/kaogumi/顔/f00.png ./usr/share/kaogumi/口/m00.png \
+            ./usr/share/kaogumi/髪/h00.svg ./usr/share/kaogumi/目/e00.svg \
+            ./usr/share/kaogumi/顔/f15.svg ./usr/share/kaogumi/口/m15.svg \
             ./usr/share/applications/io.github.kaogumi.Kaogumi.desktop \
             ./usr/share/metainfo/io.github.kaogumi.Kaogumi.metainfo.xml \
             ./usr/share/mime/packages/kaogumi.xml \
@@ -34,6 +34,10 @@ for path in './usr/bin/kaogumi->../lib/kaogumi/kaogumi' \
   grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
 done
 ! grep -q '^./usr/lib/x86_64\|^./usr/local' "$work/contents" || fail "files outside the layout"
+# The library is drawings only: a picture of the library as it was before,
+# left in a build folder, would be listed as sixteen parts more.
+! grep -q '^./usr/share/kaogumi/.*/[fehm][0-9][0-9]\.png$' "$work/contents" ||
+  fail "the package holds pictures of the old library"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in assistant-qt6 libqt6core6 libqt6widgets6 libc6; do

@@ -14,7 +14,7 @@ trap 'stop_all; rm -rf "$work"' EXIT
 
 mkdir -p "$work/elsewhere"
 face='顔 の ファイル.kgm'
-printf '\357\273\277"顔\\f03.png","髪\\h07.png","目\\e12.png","口\\m01.png",""\r\n"03","07","12","01",""\r\n' \
+printf '\357\273\277"顔\\f03.svg","髪\\h07.svg","目\\e12.svg","口\\m01.svg",""\r\n"03","07","12","01",""\r\n' \
   > "$work/elsewhere/$face"
 cd "$work/elsewhere"
 

@@ -14,7 +14,7 @@ exec_line=$(sed -n 's/^Exec=//p' "$entry")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 face="$work/a face.kgm"
-printf '\357\273\277"顔\\f03.png","髪\\h07.png","目\\e12.png","口\\m01.png",""\r\n"03","07","12","01",""\r\n' > "$face"
+printf '\357\273\277"顔\\f03.svg","髪\\h07.svg","目\\e12.svg","口\\m01.svg",""\r\n"03","07","12","01",""\r\n' > "$face"
 
 for size in 128 256; do
   out=$work/thumbnail-$size-XXXX

@@ -18,7 +18,7 @@ mkdir -p "$work/faces" "$work/cache" "$work/config"
 face="$work/faces/a face.kgm"
 # UTF-8 with its byte-order mark, as the program writes a face file that code
 # page 932 cannot hold; the same face file as in install_thumbnailer.sh.
-printf '\357\273\277"顔\\f03.png","髪\\h07.png","目\\e12.png","口\\m01.png",""\r\n"03","07","12","01",""\r\n' > "$face"
+printf '\357\273\277"顔\\f03.svg","髪\\h07.svg","目\\e12.svg","口\\m01.svg",""\r\n"03","07","12","01",""\r\n' > "$face"
 uri=$(python3 -c 'import pathlib, sys; print(pathlib.Path(sys.argv[1]).as_uri())' "$face")
 
 # session SCRIPT: runs inside the private bus; tumblerd finds the thumbnailer

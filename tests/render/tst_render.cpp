@@ -57,8 +57,8 @@ QImage decoded(const QString &path)
 QByteArray faceFile(int outline, int eyes, int hair, int mouth)
 {
     const auto two = [](int n) { return QString::number(n).rightJustified(2, u'0'); };
-    FaceParts files{u"顔\\f%1.png"_s.arg(two(outline)), u"口\\m%1.png"_s.arg(two(mouth)),
-                    u"髪\\h%1.png"_s.arg(two(hair)), u"目\\e%1.png"_s.arg(two(eyes))};
+    FaceParts files{u"顔\\f%1.svg"_s.arg(two(outline)), u"口\\m%1.svg"_s.arg(two(mouth)),
+                    u"髪\\h%1.svg"_s.arg(two(hair)), u"目\\e%1.svg"_s.arg(two(eyes))};
     FaceParts codes{two(outline), two(mouth), two(hair), two(eyes)};
     return FaceFile::write(files, codes).bytes;
 }

@@ -43,7 +43,7 @@ wait_gone "$prompt" "the face code prompt"
 xdotool windowfocus --sync "$main"
 xdotool key --clearmodifiers ctrl+s
 poll test -s "$work/face.kgm" || fail "Ctrl+S wrote no face file"
-expected=$(printf '"顔\\f03.png","髪\\h07.png","目\\e12.png","口\\m05.png",""\r\n"03","07","12","05",""\r\n' | iconv -f UTF-8 -t CP932 | od -An -tx1)
+expected=$(printf '"顔\\f03.svg","髪\\h07.svg","目\\e12.svg","口\\m05.svg",""\r\n"03","07","12","05",""\r\n' | iconv -f UTF-8 -t CP932 | od -An -tx1)
 actual=$(od -An -tx1 < "$work/face.kgm")
 [ "$actual" = "$expected" ] || fail "face file holds $(cat -A "$work/face.kgm")"
 

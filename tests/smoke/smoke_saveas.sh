@@ -27,7 +27,7 @@ xdotool windowfocus --sync "$dialog"
 xdotool type --delay 20 'myface'
 xdotool key Return
 poll test -s myface.kgm || fail "no myface.kgm in the current folder: $(ls -A)"
-expected=$(printf '"","髪\\h00.png","","",""\r\n"","00","","",""\r\n' | iconv -f UTF-8 -t CP932 | od -An -tx1)
+expected=$(printf '"","髪\\h00.svg","","",""\r\n"","00","","",""\r\n' | iconv -f UTF-8 -t CP932 | od -An -tx1)
 [ "$(od -An -tx1 < myface.kgm)" = "$expected" ] || fail "myface.kgm holds $(cat -A myface.kgm)"
 wait_gone "$dialog" "the save dialog"
 
