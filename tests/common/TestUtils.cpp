@@ -133,6 +133,21 @@ double meanDifference(const QImage &a, const QImage &b)
     return double(sum) / (3.0 * a.width() * a.height());
 }
 
+int pixelsApart(const QImage &a, const QImage &b, int tolerance)
+{
+    int apart = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > tolerance ||
+                std::abs(qGreen(p) - qGreen(q)) > tolerance ||
+                std::abs(qBlue(p) - qBlue(q)) > tolerance)
+                ++apart;
+        }
+    }
+    return apart;
+}
+
 QString rgbName(const QImage &image, int x, int y)
 {
     return QColor(image.pixel(x, y)).name();

@@ -52,6 +52,11 @@ QByteArray reusedSquaresSvg(int levels, int side);
 // 0 to 255.
 double meanDifference(const QImage &a, const QImage &b);
 
+// How many pixels of two pictures of one size differ by more than
+// `tolerance` in a colour channel: edges drawn another way differ a little,
+// a shape misplaced or lost differs a lot.
+int pixelsApart(const QImage &a, const QImage &b, int tolerance);
+
 // The colour of the pixel, alpha dropped, for comparisons that read well in
 // failure messages.
 QString rgbName(const QImage &image, int x, int y);

@@ -344,15 +344,7 @@ private Q_SLOTS:
         // Antialiasing differs along the edges only; a part misplaced by a
         // pixel or a shading lost differs over whole areas.
         const double mean = meanDifference(vectors, pictures);
-        int stray = 0;
-        for (int y = 0; y < vectors.height(); ++y) {
-            for (int x = 0; x < vectors.width(); ++x) {
-                const QRgb a = vectors.pixel(x, y), b = pictures.pixel(x, y);
-                if (qMax(qMax(qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b))),
-                         qAbs(qBlue(a) - qBlue(b))) > 48)
-                    ++stray;
-            }
-        }
+        const int stray = pixelsApart(vectors, pictures, 48);
         // Both faces are left in the temporary folder to be looked at when
         // they differ.
         QString kept;

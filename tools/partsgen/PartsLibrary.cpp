@@ -80,7 +80,12 @@ bool write(const QString &appDir, QString *error)
 
         for (int i = 0; i < count; ++i) {
             const QString path = folder.filePath(fileName(category, i));
-            const AtomicFile::Result written = AtomicFile::write(path, svg(category, i));
+            const QByteArray drawing = svg(category, i);
+            if (drawing.isEmpty()) {
+                *error = u"%1 is drawn with what an SVG part cannot hold"_s.arg(path);
+                return false;
+            }
+            const AtomicFile::Result written = AtomicFile::write(path, drawing);
             if (!written.ok()) {
                 *error = u"cannot write %1 %2"_s.arg(path, written.reason);
                 return false;

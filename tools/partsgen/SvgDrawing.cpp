@@ -21,10 +21,10 @@ qint64 hundredths(qreal value)
 }
 
 // A number of hundredths as SVG writes it shortest: "1.5", "-.05", "12".
-QString decimal(qint64 hundredths)
+QString decimal(qint64 count)
 {
-    const qint64 whole = std::abs(hundredths) / 100, part = std::abs(hundredths) % 100;
-    QString text = hundredths < 0 ? u"-"_s : QString();
+    const qint64 whole = std::abs(count) / 100, part = std::abs(count) % 100;
+    QString text = count < 0 ? u"-"_s : QString();
     if (whole != 0 || part == 0)
         text += QString::number(whole);
     if (part % 10 != 0)
@@ -118,12 +118,17 @@ QString colour(const QColor &c)
     return c.name(QColor::HexRgb);
 }
 
-// Whether a transform turns a circle into a circle: a stroke under it stays
-// a stroke, its width scaled.
+// Whether a transform turns a circle into a circle (moves, turns, mirrors
+// and scales alike in both directions): a stroke under it stays a stroke,
+// its width scaled.
 bool keepsCircles(const QTransform &t)
 {
-    return t.type() <= QTransform::TxRotate ||
-           (t.type() == QTransform::TxScale && qFuzzyCompare(t.m11(), t.m22()));
+    const auto same = [](qreal a, qreal b) {
+        return std::abs(a - b) <= 1e-9 * qMax(1.0, std::abs(a));
+    };
+    return t.type() != QTransform::TxProject &&
+           ((same(t.m11(), t.m22()) && same(t.m12(), -t.m21())) ||
+            (same(t.m11(), -t.m22()) && same(t.m12(), t.m21())));
 }
 
 // The boolean operations of QPainterPath work on curves flattened to lines
