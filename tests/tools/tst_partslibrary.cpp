@@ -345,6 +345,7 @@ private Q_SLOTS:
         // pixel or a shading lost differs over whole areas.
         const double mean = meanDifference(vectors, pictures);
         const int stray = pixelsApart(vectors, pictures, 48);
+        qInfo("mean difference %.3f, %d pixels far apart", mean, stray);
         // Both faces are left in the temporary folder to be looked at when
         // they differ.
         QString kept;
