@@ -13,7 +13,7 @@
 //    into the face code entry, gives the same four codes.
 #include "document/FaceCode.h"
 #include "document/FaceFile.h"
-#include "selection/FaceCodeRules.h"
+#include "document/FaceCodeRules.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

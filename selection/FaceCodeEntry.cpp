@@ -1,8 +1,8 @@
 #include "selection/FaceCodeEntry.h"
 
 #include "document/Categories.h"
+#include "document/FaceCodeRules.h"
 #include "platform/InputBox.h"
-#include "selection/FaceCodeRules.h"
 #include "selection/ItemSelect.h"
 
 using namespace Qt::StringLiterals;

@@ -44,7 +44,7 @@ Face faceAt(const QList<int> &at)
 }
 
 // A main window over six parts a category, showing the face 1, 1, 1, 1 read
-// from start.kgm, with its four pickers open at their first parts.
+// from start.kgm, with its four pickers open and showing it.
 struct Fixture
 {
     Fixture() : w(app.path())
@@ -181,68 +181,69 @@ private Q_SLOTS:
         QTest::addColumn<QString>("refusal");      // %1: the file's name
 
         const QList<int> none;
-        const QList<int> first{0, 0, 0, 0};
+        // The pickers show the face, whichever it is.
+        const QList<int> start{1, 1, 1, 1};
+        const QList<int> dropped{2, 3, 4, 5};
         const int cancel = int(MsgBox::Answer::Cancel);
         const int yes = int(MsgBox::Answer::Yes);
         const QString notAFace = u"「%1」からは顔を開けません。\r開けるのは顔ファイル、"
                                  u"かおぐみで書き出した画像、印刷したカードの写真です。"_s;
 
         QTest::newRow("face file") << u"dropped.kgm"_s << false << none << true << u"dropped.kgm"_s
-                                   << false << first << QString();
+                                   << false << dropped << QString();
         QTest::newRow("face file over a modified face, Cancel")
             << u"dropped.kgm"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
-            << first << QString();
+            << start << QString();
         QTest::newRow("face file over a modified face, Yes")
             << u"dropped.kgm"_s << true << QList<int>{yes} << true << u"dropped.kgm"_s << false
-            << first << QString();
+            << dropped << QString();
         QTest::newRow("face file named like a picture")
-            << u"face.png"_s << false << none << true << u"face.png"_s << false << first
+            << u"face.png"_s << false << none << true << u"face.png"_s << false << dropped
             << QString();
-        QTest::newRow("exported PNG")
-            << u"export.png"_s << false << none << true << QString() << true << first << QString();
+        QTest::newRow("exported PNG") << u"export.png"_s << false << none << true << QString()
+                                      << true << dropped << QString();
         QTest::newRow("exported JPEG over a modified face, Cancel")
             << u"export.jpg"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
-            << first << QString();
-        QTest::newRow("exported JPEG")
-            << u"export.jpg"_s << false << none << true << QString() << true << first << QString();
+            << start << QString();
+        QTest::newRow("exported JPEG") << u"export.jpg"_s << false << none << true << QString()
+                                       << true << dropped << QString();
         QTest::newRow("exported picture whose face file the reader refuses")
-            << u"badmemo.png"_s << false << none << false << u"start.kgm"_s << false << first
+            << u"badmemo.png"_s << false << none << false << u"start.kgm"_s << false << start
             << u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s;
         QTest::newRow("scan of a card over a modified face, Yes")
-            << u"card.png"_s << true << QList<int>{yes} << true << u"start.kgm"_s << true
-            << QList<int>{2, 3, 4, 5} << QString();
+            << u"card.png"_s << true << QList<int>{yes} << true << u"start.kgm"_s << true << dropped
+            << QString();
         QTest::newRow("scan of a card over a modified face, Cancel")
             << u"card.png"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
-            << first << QString();
+            << start << QString();
         // Large enough that the barcode reader, left to itself, ends the
         // program on an assertion of its own.
         QTest::newRow("barcode of 2400 × 600 pixels")
-            << u"bars.png"_s << false << none << true << u"start.kgm"_s << true
-            << QList<int>{2, 3, 4, 5} << QString();
+            << u"bars.png"_s << false << none << true << u"start.kgm"_s << true << dropped
+            << QString();
         QTest::newRow("barcode of nine digits that are no face code")
-            << u"digits.png"_s << false << none << false << u"start.kgm"_s << false << first
+            << u"digits.png"_s << false << none << false << u"start.kgm"_s << false << start
             << notAFace;
         // Drawn at the canvas it names, it took minutes.
         QTest::newRow("SVG of reused squares on a large canvas")
-            << u"squares.svg"_s << false << none << false << u"start.kgm"_s << false << first
+            << u"squares.svg"_s << false << none << false << u"start.kgm"_s << false << start
             << notAFace;
-        QTest::newRow("photo of a card")
-            << u"photo.jpg"_s << false << none << true << u"start.kgm"_s << true
-            << QList<int>{2, 3, 4, 5} << QString();
+        QTest::newRow("photo of a card") << u"photo.jpg"_s << false << none << true
+                                         << u"start.kgm"_s << true << dropped << QString();
         QTest::newRow("text file") << u"notes.kgm"_s << false << none << false << u"start.kgm"_s
-                                   << false << first << notAFace;
+                                   << false << start << notAFace;
         QTest::newRow("picture without a face") << u"plain.png"_s << true << none << false
-                                                << u"start.kgm"_s << true << first << notAFace;
+                                                << u"start.kgm"_s << true << start << notAFace;
         QTest::newRow("folder") << u"顔"_s << false << none << false << u"start.kgm"_s << false
-                                << first << u"「%1」を読み込めませんでした。\rフォルダです。"_s;
+                                << start << u"「%1」を読み込めませんでした。\rフォルダです。"_s;
         QTest::newRow("remote file")
             << u"https://example.org/dropped.kgm"_s << false << none << false << u"start.kgm"_s
-            << false << first
+            << false << start
             << u"ドロップされたものは、このコンピューターのファイルではありません。\r"
                u"顔ファイルか顔の画像をドロップしてください。"_s;
         QTest::newRow("two face files")
             << u"dropped.kgm face.png"_s << false << none << false << u"start.kgm"_s << false
-            << first << u"一度に開ける顔は一つです。\rファイルを一つだけドロップしてください。"_s;
+            << start << u"一度に開ける顔は一つです。\rファイルを一つだけドロップしてください。"_s;
     }
     void dropOpensWhatItsContentsAre()
     {
@@ -290,7 +291,7 @@ private Q_SLOTS:
         }
         if (modifiedBefore) {
             // The face on screen is in no file: only a save brings it back.
-            f.w.document().Modified = true;
+            f.w.history().start(f.start.files, f.start.codes, f.w.document().FaceFileName, false);
             QVERIFY(QFile::remove(f.app.filePath(u"start.kgm"_s)));
         }
         for (int answer : answers)

@@ -70,11 +70,32 @@ private Q_SLOTS:
                               << QStringList{u"Ctrl+N"_s, u"Ctrl+O"_s, u"Ctrl+S"_s, {}, {},
                                              {},          u"Ctrl+P"_s, {},          {}};
         QTest::newRow("edit") << u"編集(&E&ｲ)"_s
-                              << QStringList{u"E_llWindow"_s, u"E_Sen1"_s, u"E_VercodeLoading"_s}
+                              << QStringList{u"E_llWindow"_s,       u"E_Sen1"_s,
+                                             u"E_VercodeLoading"_s, u"E_Sen2"_s,
+                                             u"E_Undo"_s,           u"E_Redo"_s,
+                                             u"E_Copy"_s,           u"E_Paste"_s,
+                                             u"E_Sen3"_s,           u"E_Random"_s,
+                                             u"E_KeepOutline"_s,    u"E_KeepEyes"_s,
+                                             u"E_KeepHair"_s,       u"E_KeepMouth"_s}
                               << QStringList{u"すべてのウィンドウを表示(&A)"_s,
                                              {},
-                                             u"バーコード(&V)"_s}
-                              << QStringList{{}, {}, {}};
+                                             u"バーコード(&V)"_s,
+                                             {},
+                                             u"元に戻す(&U)"_s,
+                                             u"やり直し(&R)"_s,
+                                             u"コピー(&C)"_s,
+                                             u"貼り付け(&P)"_s,
+                                             {},
+                                             u"おまかせ(&M)"_s,
+                                             u"顔はそのまま(&1)"_s,
+                                             u"目はそのまま(&2)"_s,
+                                             u"髪はそのまま(&3)"_s,
+                                             u"口はそのまま(&4)"_s}
+                              << QStringList{{},          {},          {},
+                                             {},          u"Ctrl+Z"_s, u"Ctrl+Y; Ctrl+Shift+Z"_s,
+                                             u"Ctrl+C"_s, u"Ctrl+V"_s, {},
+                                             u"Ctrl+R"_s, {},          {},
+                                             {},          {}};
         QTest::newRow("help") << u"ヘルプ(&H&ｸ)"_s
                               << QStringList{u"H_ViewHelp"_s, u"H_Sen1"_s, u"H_Version"_s}
                               << QStringList{u"ヘルプを見る(&T)"_s, {}, u"バージョン情報(&A)"_s}
@@ -102,9 +123,11 @@ private Q_SLOTS:
             QCOMPARE(items[i]->isSeparator(), captions[i].isEmpty());
             if (!items[i]->isSeparator())
                 QCOMPARE(items[i]->text(), captions[i]);
-            QCOMPARE(items[i]->shortcut().toString(QKeySequence::PortableText), shortcuts[i]);
-            QVERIFY(items[i]->isEnabled());
-            QVERIFY(!items[i]->isCheckable());
+            QCOMPARE(QKeySequence::listToString(items[i]->shortcuts(), QKeySequence::PortableText),
+                     shortcuts[i]);
+            // Nothing to undo or redo yet.
+            QCOMPARE(items[i]->isEnabled(), names[i] != u"E_Undo" && names[i] != u"E_Redo");
+            QCOMPARE(items[i]->isCheckable(), names[i].startsWith(u"E_Keep"));
         }
     }
 
@@ -141,7 +164,7 @@ private Q_SLOTS:
     void windowHasItsFixedLayout()
     {
         Main w;
-        QCOMPARE(w.windowTitle(), u"かおぐみ"_s);
+        QCOMPARE(w.windowTitle(), u"無題[*] - かおぐみ"_s);
         QCOMPARE(w.centralWidget()->size(), QSize(249, 283));
         QCOMPARE(w.Picture1->geometry(), QRect(0, 0, 249, 265));
         QCOMPARE(w.Label1->geometry(), QRect(0, 264, 105, 21));
@@ -238,10 +261,7 @@ private Q_SLOTS:
         {
             Main w(app.path());
             w.Form_Load(app.filePath(u"face.kgm"_s));
-            w.document().PartFiles = face.files;
-            w.document().PartCodes = face.codes;
-            w.document().Modified = true;
-            w.Render();
+            w.history().changeParts(face.files, face.codes, {});
             w.findChild<QAction *>(u"F_Save"_s)->trigger();
             QVERIFY(!w.document().Modified);
             QCOMPARE(app.readFile(u"face.kgm"_s), face.fileBytes());
@@ -280,10 +300,7 @@ private Q_SLOTS:
         messages.answers = {answer};
         Main w(app.path());
         w.Form_Load(app.filePath(u"face.kgm"_s));
-        w.document().PartFiles = face.files;
-        w.document().PartCodes = face.codes;
-        w.document().Modified = modified;
-        w.Render();
+        w.history().start(face.files, face.codes, w.document().FaceFileName, !modified);
         w.findChild<QAction *>(u"F_New"_s)->trigger();
         QCOMPARE(messages.asked.size(), modified ? 1 : 0);
         const bool saved = answer == MsgBox::Answer::Yes;
@@ -384,7 +401,7 @@ private Q_SLOTS:
         ScriptedMessages messages;
         Main w(app.path());
         w.Form_Load(app.filePath(u"face.kgm"_s));
-        w.document().Modified = true;
+        w.history().start(face.files, face.codes, w.document().FaceFileName, false);
         w.Form_Load(app.filePath(u"bad.kgm"_s));
         QCOMPARE(messages.asked.size(), 1);
         const MsgBox::Request &r = messages.asked.first();
@@ -424,7 +441,7 @@ private Q_SLOTS:
         ScriptedMessages messages;
         Main w(app.path());
         w.Form_Load(app.filePath(u"face.kgm"_s));
-        w.document().Modified = true;
+        w.history().start(face.files, face.codes, w.document().FaceFileName, false);
         w.Form_Load(unreadable);
         QCOMPARE(messages.asked.size(), 1);
         QVERIFY(messages.asked.first().prompt.contains(unreadable));
@@ -452,9 +469,9 @@ private Q_SLOTS:
         ScriptedMessages messages;
         Main w(app.path());
         w.Form_Load(app.filePath(u"face.kgm"_s));
-        w.document().FaceFileName = app.filePath(target);
-        w.document().PartFiles.Hair = hairFile;
-        w.document().Modified = true;
+        FaceParts files = face.files;
+        files.Hair = hairFile;
+        w.history().start(files, face.codes, app.filePath(target), false);
         w.F_Save_Click();
         QCOMPARE(messages.asked.size(), 1);
         QVERIFY(
@@ -491,9 +508,7 @@ private Q_SLOTS:
         ScriptedFiles files; // Save As, when there is no name, is cancelled
         Main w(app.path());
         w.Form_Load(named ? app.filePath(u"face.kgm"_s) : QString());
-        w.document().PartFiles = face.files;
-        w.document().PartCodes = face.codes;
-        w.document().Modified = true;
+        w.history().changeParts(face.files, face.codes, {});
         w.show();
         QSignalSpy ended(&w, &Main::ended);
         w.findChild<QAction *>(u"F_Close"_s)->trigger();
@@ -522,7 +537,7 @@ private Q_SLOTS:
         messages.answers = {MsgBox::Answer::Yes, MsgBox::Answer::Ok};
         Main w(app.path());
         w.Form_Load(app.filePath(u"missing/face.kgm"_s));
-        w.document().Modified = true;
+        w.history().start({}, {}, w.document().FaceFileName, false);
         w.show();
         QSignalSpy ended(&w, &Main::ended);
         QVERIFY(!w.close());
