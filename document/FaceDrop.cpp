@@ -129,9 +129,13 @@ void FaceDrop::enterCode(const QString &code)
 
 void FaceDrop::paste(const QMimeData &data)
 {
+    // A face code comes first: Copy puts one beside the picture, which
+    // carries no face of its own.
     const QString what = u"貼り付けたもの"_s;
     if (data.hasUrls()) {
         open(data.urls());
+    } else if (const QString text = data.text().trimmed(); FaceCode::isCardCode(text)) {
+        enterCode(text);
     } else if (data.hasFormat(u"image/png"_s)) {
         openBytes(data.data(u"image/png"_s), what, {});
     } else if (data.hasImage()) {
@@ -142,8 +146,6 @@ void FaceDrop::paste(const QMimeData &data)
         buffer.open(QIODevice::WriteOnly);
         qvariant_cast<QImage>(data.imageData()).save(&buffer, "PNG");
         openBytes(png, what, {});
-    } else if (const QString text = data.text().trimmed(); FaceCode::isCardCode(text)) {
-        enterCode(text);
     } else {
         refuse(u"貼り付けたものからは顔を開けません。\r"
                u"貼り付けられるのは顔ファイル、顔の画像、カードの写真、顔コードです。"_s);

@@ -91,7 +91,7 @@ void Main::E_Redo_Click()
 
 void Main::E_Copy_Click()
 {
-    // The picture the export writes, and the face code as the window shows it.
+    // The picture the export writes, and the face code.
     const QImage picture =
         Composite::picture(Composite::loadLayers(m_appDir, document().PartFiles));
     QByteArray png;
@@ -101,7 +101,7 @@ void Main::E_Copy_Click()
     auto *copied = new QMimeData;
     copied->setImageData(picture);
     copied->setData(u"image/png"_s, png);
-    copied->setText(Label1->text());
+    copied->setText(FaceCode::compose(document().PartCodes));
     QGuiApplication::clipboard()->setMimeData(copied);
 }
 

@@ -48,6 +48,10 @@ bool writeTransparentGif(const QString &path, QSize size, QColor color);
 // squares are drawn, each nearly as large as the canvas.
 QByteArray reusedSquaresSvg(int levels, int side);
 
+// The printed card of the face code with the parts files of appDir, as a
+// 300 dpi scan shows it.
+QImage cardPicture(const QString &appDir, const QString &code, const FaceParts &files);
+
 // The colour of the pixel, alpha dropped, for comparisons that read well in
 // failure messages.
 QString rgbName(const QImage &image, int x, int y);

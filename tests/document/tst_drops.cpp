@@ -4,7 +4,6 @@
 #include "document/FaceCode.h"
 #include "document/FaceFile.h"
 #include "document/Main.h"
-#include "output/CardPainter.h"
 #include "output/PictureEncoders.h"
 #include "selection/ItemSelect.h"
 
@@ -83,14 +82,7 @@ struct Fixture
     // little and shrunk on a grey table.
     QString card(const QString &name, bool photo) const
     {
-        QImage card(672, 437, QImage::Format_RGB32);
-        card.setDotsPerMeterX(11811);
-        card.setDotsPerMeterY(11811);
-        {
-            QPainter painter(&card);
-            CardPainter::paint(painter, {FaceCode::compose(dropped.codes),
-                                         Composite::loadLayers(app.path(), dropped.files)});
-        }
+        QImage card = cardPicture(app.path(), FaceCode::compose(dropped.codes), dropped.files);
         if (photo) {
             QImage table(900, 700, QImage::Format_RGB32);
             table.fill(QColor(110, 110, 100));
@@ -181,8 +173,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("refusal");      // %1: the file's name
 
         const QList<int> none;
-        // The pickers show the face, whichever it is.
-        const QList<int> start{1, 1, 1, 1};
+        // The pickers show the face: the first one, or the one dropped.
+        const QList<int> first{1, 1, 1, 1};
         const QList<int> dropped{2, 3, 4, 5};
         const int cancel = int(MsgBox::Answer::Cancel);
         const int yes = int(MsgBox::Answer::Yes);
@@ -193,7 +185,7 @@ private Q_SLOTS:
                                    << false << dropped << QString();
         QTest::newRow("face file over a modified face, Cancel")
             << u"dropped.kgm"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
-            << start << QString();
+            << first << QString();
         QTest::newRow("face file over a modified face, Yes")
             << u"dropped.kgm"_s << true << QList<int>{yes} << true << u"dropped.kgm"_s << false
             << dropped << QString();
@@ -204,46 +196,47 @@ private Q_SLOTS:
                                       << true << dropped << QString();
         QTest::newRow("exported JPEG over a modified face, Cancel")
             << u"export.jpg"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
-            << start << QString();
+            << first << QString();
         QTest::newRow("exported JPEG") << u"export.jpg"_s << false << none << true << QString()
                                        << true << dropped << QString();
         QTest::newRow("exported picture whose face file the reader refuses")
-            << u"badmemo.png"_s << false << none << false << u"start.kgm"_s << false << start
+            << u"badmemo.png"_s << false << none << false << u"start.kgm"_s << false << first
             << u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s;
         QTest::newRow("scan of a card over a modified face, Yes")
-            << u"card.png"_s << true << QList<int>{yes} << true << u"start.kgm"_s << true << dropped
-            << QString();
+            << u"card.png"_s << true << QList<int>{yes} << true << u"start.kgm"_s << true
+            << QList<int>{2, 3, 4, 5} << QString();
         QTest::newRow("scan of a card over a modified face, Cancel")
             << u"card.png"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
-            << start << QString();
+            << first << QString();
         // Large enough that the barcode reader, left to itself, ends the
         // program on an assertion of its own.
         QTest::newRow("barcode of 2400 × 600 pixels")
-            << u"bars.png"_s << false << none << true << u"start.kgm"_s << true << dropped
-            << QString();
+            << u"bars.png"_s << false << none << true << u"start.kgm"_s << true
+            << QList<int>{2, 3, 4, 5} << QString();
         QTest::newRow("barcode of nine digits that are no face code")
-            << u"digits.png"_s << false << none << false << u"start.kgm"_s << false << start
+            << u"digits.png"_s << false << none << false << u"start.kgm"_s << false << first
             << notAFace;
         // Drawn at the canvas it names, it took minutes.
         QTest::newRow("SVG of reused squares on a large canvas")
-            << u"squares.svg"_s << false << none << false << u"start.kgm"_s << false << start
+            << u"squares.svg"_s << false << none << false << u"start.kgm"_s << false << first
             << notAFace;
-        QTest::newRow("photo of a card") << u"photo.jpg"_s << false << none << true
-                                         << u"start.kgm"_s << true << dropped << QString();
+        QTest::newRow("photo of a card")
+            << u"photo.jpg"_s << false << none << true << u"start.kgm"_s << true
+            << QList<int>{2, 3, 4, 5} << QString();
         QTest::newRow("text file") << u"notes.kgm"_s << false << none << false << u"start.kgm"_s
-                                   << false << start << notAFace;
+                                   << false << first << notAFace;
         QTest::newRow("picture without a face") << u"plain.png"_s << true << none << false
-                                                << u"start.kgm"_s << true << start << notAFace;
+                                                << u"start.kgm"_s << true << first << notAFace;
         QTest::newRow("folder") << u"顔"_s << false << none << false << u"start.kgm"_s << false
-                                << start << u"「%1」を読み込めませんでした。\rフォルダです。"_s;
+                                << first << u"「%1」を読み込めませんでした。\rフォルダです。"_s;
         QTest::newRow("remote file")
             << u"https://example.org/dropped.kgm"_s << false << none << false << u"start.kgm"_s
-            << false << start
+            << false << first
             << u"ドロップされたものは、このコンピューターのファイルではありません。\r"
                u"顔ファイルか顔の画像をドロップしてください。"_s;
         QTest::newRow("two face files")
             << u"dropped.kgm face.png"_s << false << none << false << u"start.kgm"_s << false
-            << start << u"一度に開ける顔は一つです。\rファイルを一つだけドロップしてください。"_s;
+            << first << u"一度に開ける顔は一つです。\rファイルを一つだけドロップしてください。"_s;
     }
     void dropOpensWhatItsContentsAre()
     {
