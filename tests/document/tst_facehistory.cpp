@@ -111,6 +111,7 @@ private Q_SLOTS:
         QFETCH(bool, saved);
         QFETCH(QString, file);
         Fixture f;
+        QVERIFY(f.pickersShowTheFace()); // after start-up with a face file
         QStringList codes{f.code()};
         for (int i = 0; i < count; ++i) {
             f.step(kind, i);
