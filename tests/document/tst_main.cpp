@@ -99,7 +99,7 @@ private Q_SLOTS:
         const QList<QAction *> items = menuAction->menu()->actions();
         QVERIFY(items.size() >= names.size());
         QVERIFY(items.size() == names.size() || items[names.size()]->isSeparator());
-        for (int i = 0; i < items.size(); ++i) {
+        for (int i = 0; i < names.size(); ++i) {
             QCOMPARE(items[i]->objectName(), names[i]);
             QCOMPARE(items[i]->isSeparator(), captions[i].isEmpty());
             if (!items[i]->isSeparator())
