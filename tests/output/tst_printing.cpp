@@ -604,7 +604,7 @@ private Q_SLOTS:
             renderCards(page.pdf, dpi, m_cups.pdfFolder() + u"/drop-%1"_s.arg(dpi));
         QCOMPARE(pictures.size(), 1);
 
-        f.w.history().changeParts({}, {}, {});
+        f.w.findChild<QAction *>(u"F_New"_s)->trigger();
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(pictures.first())});
         QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton,
