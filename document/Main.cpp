@@ -99,6 +99,9 @@ Main::Main(const QString &appDir, QWidget *parent)
     connect(&TerminationSignals::instance(), &TerminationSignals::received, this, [this] {
         m_session->keepForRecovery();
         closePickers();
+        // Ending the event loop closes the windows still shown, and closing
+        // this one would ask whether to save.
+        hide();
         Q_EMIT ended();
     });
     // Any key or click in the program's windows shows that the user works on;

@@ -334,9 +334,11 @@ private Q_SLOTS:
             if (modified)
                 w.takePart(Category::Hair, QString(), QString());
             made = w.document();
+            w.show();
             QSignalSpy ended(&w, &Main::ended);
             ::raise(signal);
             QVERIFY(ended.wait());
+            QVERIFY(!w.isVisible()); // quitting finds no window to close
             QVERIFY(messages.asked.isEmpty());
         }
         ScriptedMessages messages;
