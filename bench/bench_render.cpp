@@ -125,7 +125,7 @@ void BM_RenderWithLargePart(benchmark::State &state)
 {
     const Library &library = Library::get();
     Main main(library.path());
-    main.document().PartFiles = library.large;
+    main.history().changeParts(library.large, {}, {});
     for (auto _ : state)
         main.Render();
 }
@@ -139,8 +139,7 @@ void BM_DecisionWithLargePart(benchmark::State &state)
 {
     const Library &library = Library::get();
     Main main(library.path());
-    main.document().PartFiles = library.large;
-    main.Render();
+    main.history().changeParts(library.large, {}, {});
     const QDateTime yesterday = QDateTime::currentDateTime().addDays(-1);
     int decisions = 0;
     for (auto _ : state) {

@@ -1,5 +1,6 @@
 #include "document/FaceDrop.h"
 
+#include "document/FaceCode.h"
 #include "document/FaceFile.h"
 #include "document/FaceFileMessages.h"
 #include "document/FaceSession.h"
@@ -9,19 +10,20 @@
 #include "platform/MsgBox.h"
 #include "platform/PictureFile.h"
 #include "platform/RegularFile.h"
-#include "selection/FaceCodeEntry.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDropEvent>
+#include <QImage>
 #include <QMimeData>
 #include <QTimer>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
 
-FaceDrop::FaceDrop(QWidget *owner, FaceSession &session, const QList<QPointer<ItemSelect>> &pickers,
-                   std::function<void()> redraw)
-    : m_owner(owner), m_session(session), m_pickers(pickers), m_redraw(std::move(redraw))
+FaceDrop::FaceDrop(QWidget *owner, FaceSession &session,
+                   std::function<void(const QString &)> enterCode)
+    : m_owner(owner), m_session(session), m_enterCode(std::move(enterCode))
 {
 }
 
@@ -81,19 +83,22 @@ void FaceDrop::openFile(const QString &path)
         refuse(FileMessages::cannotRead(path, file));
         return;
     }
+    openBytes(file.bytes, u"「%1」"_s.arg(QDir::toNativeSeparators(path)), path);
+}
 
+void FaceDrop::openBytes(const QByteArray &bytes, const QString &what, const QString &path)
+{
     // A face file is opened as Open opens it: the session reads it again,
     // as a regular file, after "save first?", whose Save may have written it.
-    if (FaceFile::read(file.bytes.left(FaceFile::MaxFileBytes)).ok()) {
+    if (!path.isEmpty() && FaceFile::read(bytes.left(FaceFile::MaxFileBytes)).ok()) {
         m_session.openFile(path);
         return;
     }
 
-    if (file.bytes.size() <= kMaxDroppedBytes) {
+    if (bytes.size() <= kMaxDroppedBytes) {
         // An exported picture: its face file goes through the reader, and the
         // reader's refusals hold for it as for a file.
-        if (const auto memo = PictureEncoders::readMemo(file.bytes);
-            memo && !memo->faceFile.isEmpty()) {
+        if (const auto memo = PictureEncoders::readMemo(bytes); memo && !memo->faceFile.isEmpty()) {
             const FaceFile::ReadResult face = FaceFile::read(memo->faceFile);
             if (!face.ok()) {
                 refuse(FaceFile::readRefusalMessage(face.reason));
@@ -103,21 +108,48 @@ void FaceDrop::openFile(const QString &path)
             return;
         }
 
-        const QImage picture =
-            PictureFile::decode(file.bytes, kDroppedFormats, CardReader::LargestSide);
+        const QImage picture = PictureFile::decode(bytes, kDroppedFormats, CardReader::LargestSide);
         if (const auto code = CardReader::faceCode(picture)) {
-            // The code replaces the face as a face file would: a modified
-            // face is saved first when the user wants it kept.
-            if (!m_session.askBeforeReplacing())
-                return;
-            FaceCodeEntry::enter(*code, m_pickers);
-            m_redraw();
+            enterCode(*code);
             return;
         }
     }
-    refuse(u"「%1」からは顔を開けません。\r"
-           u"開けるのは顔ファイル、かおぐみで書き出した画像、印刷したカードの写真です。"_s.arg(
-               QDir::toNativeSeparators(path)));
+    refuse(
+        u"%1からは顔を開けません。\r"
+        u"開けるのは顔ファイル、かおぐみで書き出した画像、印刷したカードの写真です。"_s.arg(what));
+}
+
+void FaceDrop::enterCode(const QString &code)
+{
+    // The code replaces the face as a face file would: a modified face is
+    // saved first when the user wants it kept.
+    if (m_session.askBeforeReplacing())
+        m_enterCode(code);
+}
+
+void FaceDrop::paste(const QMimeData &data)
+{
+    // A face code comes first: Copy puts one beside the picture, which
+    // carries no face of its own.
+    const QString what = u"貼り付けたもの"_s;
+    if (data.hasUrls()) {
+        open(data.urls());
+    } else if (const QString text = data.text().trimmed(); FaceCode::isCardCode(text)) {
+        enterCode(text);
+    } else if (data.hasFormat(u"image/png"_s)) {
+        openBytes(data.data(u"image/png"_s), what, {});
+    } else if (data.hasImage()) {
+        // A picture without its file's bytes has lost any face it carried;
+        // a card's barcode can still be read from it.
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        qvariant_cast<QImage>(data.imageData()).save(&buffer, "PNG");
+        openBytes(png, what, {});
+    } else {
+        refuse(u"貼り付けたものからは顔を開けません。\r"
+               u"貼り付けられるのは顔ファイル、顔の画像、カードの写真、顔コードです。"_s);
+    }
 }
 
 void FaceDrop::refuse(const QString &prompt)

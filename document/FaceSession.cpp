@@ -2,6 +2,7 @@
 
 #include "document/FaceFile.h"
 #include "document/FaceFileMessages.h"
+#include "document/FaceHistory.h"
 #include "document/FaceRecovery.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileDlg.h"
@@ -39,9 +40,14 @@ private:
 
 } // namespace
 
-FaceSession::FaceSession(QWidget *owner, FileDlg &fileDialog)
-    : m_owner(owner), m_fileDialog(fileDialog)
+FaceSession::FaceSession(QWidget *owner, FileDlg &fileDialog, FaceHistory &face)
+    : m_owner(owner), m_fileDialog(fileDialog), m_face(face)
 {
+}
+
+const FaceDocument &FaceSession::document() const
+{
+    return m_face.document();
 }
 
 void FaceSession::LoadFace(const QString &fileName)
@@ -49,17 +55,13 @@ void FaceSession::LoadFace(const QString &fileName)
     QFileInfo info(fileName);
     if (!info.exists()) {
         // A name that names nothing yet is a new face that Save will create.
-        m_doc.FaceFileName = fileName;
-        m_doc.PartFiles = {};
-        m_doc.PartCodes = {};
-        Q_EMIT faceReplaced();
-        m_doc.Modified = false;
+        m_face.start({}, {}, fileName, true);
         return;
     }
-    readFace(fileName);
+    readFace(fileName, true);
 }
 
-void FaceSession::readFace(const QString &fileName)
+void FaceSession::readFace(const QString &fileName, bool atStart)
 {
     // A file chosen to be opened that is gone by now (deleted since it was
     // chosen or dropped) is reported like any file that cannot be read: taken
@@ -78,11 +80,10 @@ void FaceSession::readFace(const QString &fileName)
         showError(FaceFile::readRefusalMessage(face.reason), u"「%1」"_s.arg(nativeName(fileName)));
         return;
     }
-    m_doc.FaceFileName = fileName;
-    m_doc.PartFiles = face.PartFiles;
-    m_doc.PartCodes = face.PartCodes;
-    Q_EMIT faceReplaced();
-    m_doc.Modified = false;
+    if (atStart)
+        m_face.start(face.PartFiles, face.PartCodes, fileName, true);
+    else
+        m_face.replace(face.PartFiles, face.PartCodes, fileName, true, u"開く"_s);
 }
 
 void FaceSession::showError(const QString &prompt, const QString &detail)
@@ -95,7 +96,8 @@ void FaceSession::showError(const QString &prompt, const QString &detail)
 
 bool FaceSession::writeFace(const QString &fileName)
 {
-    const FaceFile::WriteResult face = FaceFile::write(m_doc.PartFiles, m_doc.PartCodes);
+    const FaceDocument &doc = document();
+    const FaceFile::WriteResult face = FaceFile::write(doc.PartFiles, doc.PartCodes);
     QString reason;
     if (!face.ok()) {
         reason = FaceFile::writeRefusalMessage(face.reason);
@@ -108,13 +110,13 @@ bool FaceSession::writeFace(const QString &fileName)
         showError(u"「%1」に保存できませんでした。\r%2"_s.arg(nativeName(fileName), reason));
         return false;
     }
-    m_doc.Modified = false;
+    m_face.markSaved(fileName);
     return true;
 }
 
 bool FaceSession::askSaveFirst(const QString &question, const QString &title)
 {
-    if (!m_doc.Modified)
+    if (!document().Modified)
         return true;
     MsgBox::Answer answer;
     {
@@ -142,11 +144,7 @@ void FaceSession::newFace()
     // Save asks for a name instead of writing over the face opened before.
     if (!askSaveFirst(u"新しい顔にします。\r今の顔を保存しますか？"_s, u"新規"_s))
         return;
-    m_doc.PartFiles = {};
-    m_doc.PartCodes = {};
-    m_doc.FaceFileName.clear();
-    Q_EMIT faceReplaced();
-    m_doc.Modified = false;
+    m_face.replace({}, {}, {}, true, u"新規"_s);
 }
 
 bool FaceSession::askBeforeOpening()
@@ -181,11 +179,7 @@ void FaceSession::adoptFace(const FaceParts &partFiles, const FaceParts &partCod
         return;
     // Save asks for a name: the face must not be written over the picture it
     // came from, nor over the file of the face it replaces.
-    m_doc.FaceFileName.clear();
-    m_doc.PartFiles = partFiles;
-    m_doc.PartCodes = partCodes;
-    Q_EMIT faceReplaced();
-    m_doc.Modified = true;
+    m_face.replace(partFiles, partCodes, {}, false, u"開く"_s);
 }
 
 bool FaceSession::askBeforeReplacing()
@@ -195,9 +189,9 @@ bool FaceSession::askBeforeReplacing()
 
 bool FaceSession::save()
 {
-    if (m_doc.FaceFileName.isEmpty())
+    if (document().FaceFileName.isEmpty())
         return saveAs();
-    return writeFace(m_doc.FaceFileName);
+    return writeFace(document().FaceFileName);
 }
 
 bool FaceSession::saveAs()
@@ -213,11 +207,7 @@ bool FaceSession::saveAs()
     // The face takes the new name only once it is written there: a name that
     // cannot be written to would make every later Save fail the same way
     // without offering the dialog again.
-    const QString chosen = m_fileDialog.Filename();
-    if (!writeFace(chosen))
-        return false;
-    m_doc.FaceFileName = chosen;
-    return true;
+    return writeFace(m_fileDialog.Filename());
 }
 
 bool FaceSession::confirmEnd()
@@ -229,8 +219,9 @@ bool FaceSession::confirmEnd()
 
 void FaceSession::keepForRecovery()
 {
-    if (m_doc.Modified)
-        FaceRecovery::keep(m_doc.PartFiles, m_doc.PartCodes, m_doc.FaceFileName);
+    const FaceDocument &doc = document();
+    if (doc.Modified)
+        FaceRecovery::keep(doc.PartFiles, doc.PartCodes, doc.FaceFileName);
 }
 
 void FaceSession::offerRecovery()
@@ -253,11 +244,7 @@ void FaceSession::offerRecovery()
         FaceRecovery::discard(kept);
         if (answer != MsgBox::Answer::Yes)
             continue;
-        m_doc.FaceFileName = kept.FaceFileName;
-        m_doc.PartFiles = kept.PartFiles;
-        m_doc.PartCodes = kept.PartCodes;
-        Q_EMIT faceReplaced();
-        m_doc.Modified = true;
+        m_face.replace(kept.PartFiles, kept.PartCodes, kept.FaceFileName, false, u"開く"_s);
         // Any other kept face waits for the next start.
         return;
     }
@@ -265,7 +252,7 @@ void FaceSession::offerRecovery()
 
 bool FaceSession::answerLogout(bool interactionAllowed, bool dialogOpen)
 {
-    if (!m_doc.Modified)
+    if (!document().Modified)
         return true;
     // A question asked inside an open dialog would stack a second dialog on
     // the first and run the same commands again from within them; that

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+class FaceHistory;
 class FileDlg;
 class QWidget;
 
@@ -12,18 +13,18 @@ class QWidget;
 // one question that guards it, "save first?", asked before New, Open or the
 // end of the program drops a modified face. It holds no widgets and talks to
 // the user only through the message and file dialogs, so it is tested
-// without a window.
+// without a window. It changes the face only through the face's history.
 class FaceSession : public QObject
 {
     Q_OBJECT
 
 public:
     // owner is the window the dialogs belong to; fileDialog the program's one
-    // file dialog object, shared with the other commands.
-    FaceSession(QWidget *owner, FileDlg &fileDialog);
+    // file dialog object, shared with the other commands; face the face it
+    // reads and writes.
+    FaceSession(QWidget *owner, FileDlg &fileDialog, FaceHistory &face);
 
-    FaceDocument &document() { return m_doc; }
-    const FaceDocument &document() const { return m_doc; }
+    const FaceDocument &document() const;
 
     // Reads the face file fileName into the face: the file named when the
     // program starts. A name that names nothing yet starts an empty face that
@@ -71,20 +72,18 @@ public:
     // Whether one of the session's dialogs is open.
     bool isAsking() const { return m_asking > 0; }
 
-Q_SIGNALS:
-    // The face was replaced or emptied by a command and is to be drawn again.
-    void faceReplaced();
-
 private:
     bool askSaveFirst(const QString &question, const QString &title);
     bool askBeforeOpening();
-    void readFace(const QString &fileName);
+    // Read at start-up, the face starts the history; opened later, it is a
+    // step of it.
+    void readFace(const QString &fileName, bool atStart = false);
     bool writeFace(const QString &fileName);
     void showError(const QString &prompt, const QString &detail = {});
 
     QWidget *m_owner;
     FileDlg &m_fileDialog;
-    FaceDocument m_doc;
+    FaceHistory &m_face;
     // Dialogs of the session open at the moment (counted, so a logout
     // request arriving meanwhile can be turned down).
     int m_asking = 0;

@@ -32,14 +32,17 @@ Main::Main(const QString &appDir, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      FileDialog(std::make_unique<FileDlg>()), PrinterDialog(std::make_unique<PrinterDlg>()),
-      IniSettings(std::make_unique<IniFile>()),
+      Picture1(new PictureBox(QSize(Composite::SurfaceWidth, Composite::SurfaceHeight))),
+      Label1(new QLabel), FileDialog(std::make_unique<FileDlg>()),
+      PrinterDialog(std::make_unique<PrinterDlg>()), IniSettings(std::make_unique<IniFile>()),
       m_appDir(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir),
-      m_session(std::make_unique<FaceSession>(this, *FileDialog)),
-      m_drop(std::make_unique<FaceDrop>(this, *m_session, m_pickers, [this] { Render(); }))
+      m_history(std::make_unique<FaceHistory>()),
+      m_session(std::make_unique<FaceSession>(this, *FileDialog, *m_history)),
+      m_drop(std::make_unique<FaceDrop>(this, *m_session, [this](const QString &code) {
+          m_history->asOneStep(u"バーコード"_s, [&] { FaceCodeEntry::enter(code, m_pickers); });
+      }))
 {
     setObjectName(u"Main"_s);
-    setWindowTitle(MsgBox::applicationTitle());
     setWindowIcon(MsgBox::applicationIcon());
 
     auto *client = new QWidget(this);
@@ -51,7 +54,7 @@ Main::Main(const QString &appDir, QWidget *parent)
     setCentralWidget(client);
     client->setAccessibleName(u"顔"_s);
 
-    Label1 = new QLabel(client);
+    Label1->setParent(client);
     Label1->setObjectName(u"Label1"_s);
     Label1->setGeometry(0, 264, 105, 21);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -69,7 +72,7 @@ Main::Main(const QString &appDir, QWidget *parent)
     font.setWeight(QFont::Normal);
     Label1->setFont(font);
 
-    Picture1 = new PictureBox(QSize(Composite::SurfaceWidth, Composite::SurfaceHeight), client);
+    Picture1->setParent(client);
     Picture1->setObjectName(u"Picture1"_s);
     Picture1->move(0, 0);
     // The surface lies over the label's top row, as a window does over a
@@ -81,12 +84,14 @@ Main::Main(const QString &appDir, QWidget *parent)
     Label1->setAccessibleDescription(u"髪・目・顔・口の部品の番号をつないだ顔コード"_s);
 
     createMenu();
+    connectHistory();
     // Face files, exported pictures and pictures of printed cards open when dropped.
     setAcceptDrops(true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
 
-    connect(m_session.get(), &FaceSession::faceReplaced, this, &Main::Render);
+    connect(m_history.get(), &FaceHistory::changed, this, &Main::faceChanged);
+    faceChanged(FaceHistory::Change::State);
     connect(Picture1, &PictureBox::resolutionChanged, this, &Main::Render);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Main::commitData);
     // Told to end by a signal, the program ends without a question, as it
@@ -94,6 +99,9 @@ Main::Main(const QString &appDir, QWidget *parent)
     connect(&TerminationSignals::instance(), &TerminationSignals::received, this, [this] {
         m_session->keepForRecovery();
         closePickers();
+        // Ending the event loop closes the windows still shown, and closing
+        // this one would ask whether to save.
+        hide();
         Q_EMIT ended();
     });
     // Any key or click in the program's windows shows that the user works on;
@@ -140,11 +148,7 @@ void Main::Render()
 
 void Main::takePart(Category category, const QString &partFile, const QString &code)
 {
-    FaceDocument &doc = document();
-    Categories::field(doc.PartFiles, category) = partFile;
-    Categories::field(doc.PartCodes, category) = code;
-    Render();
-    doc.Modified = true;
+    m_history->takePart(category, partFile, code);
 }
 
 void Main::F_New_Click()
@@ -190,7 +194,10 @@ void Main::F_Close_Click()
 
 void Main::E_llWindow_Click()
 {
-    for (ItemSelect *picker : PickerArrangement::openPickers(this, m_appDir)) {
+    const QList<ItemSelect *> opened = PickerArrangement::openPickers(this, m_appDir);
+    // New pickers show the face; the others stay where the user left them.
+    showFace(opened);
+    for (ItemSelect *picker : opened) {
         m_pickers.append(picker);
         connect(picker, &ItemSelect::decided, this, &Main::takePart);
         connect(picker, &ItemSelect::closed, this,
@@ -200,7 +207,12 @@ void Main::E_llWindow_Click()
 
 void Main::E_VercodeLoading_Click()
 {
-    if (FaceCodeEntry::run(this, Label1->text(), m_pickers))
+    // The pickers' decisions are one step of the face's history. Without a
+    // picker open, a code entered only redraws the face.
+    bool entered = false;
+    m_history->asOneStep(u"バーコード"_s,
+                         [&] { entered = FaceCodeEntry::run(this, Label1->text(), m_pickers); });
+    if (entered)
         Render();
 }
 

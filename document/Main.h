@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Categories.h"
+#include "document/FaceHistory.h"
 #include "document/FaceParts.h"
 #include "document/FaceSession.h"
 
@@ -21,9 +22,11 @@ class QLabel;
 class QSessionManager;
 
 // The program's main window: the composite face and its code, the menu from
-// which every command starts, and the pickers. It is the one place that
-// writes a picker's decision into the face; loading, saving and the question
-// before a face is dropped belong to its FaceSession.
+// which every command starts, and the pickers. The face itself is held and
+// written by its FaceHistory: every command hands its change to it, and the
+// window draws the face, its title and the pickers again when it changes.
+// Loading, saving and the question before a face is dropped belong to its
+// FaceSession.
 class Main : public QMainWindow
 {
     Q_OBJECT
@@ -43,8 +46,9 @@ public:
     // part codes.
     void Render();
 
-    FaceDocument &document() { return m_session->document(); }
-    const FaceDocument &document() const { return m_session->document(); }
+    const FaceDocument &document() const { return m_history->document(); }
+    // The face's one writer, which every change goes through.
+    FaceHistory &history() { return *m_history; }
     FaceSession &session() { return *m_session; }
     const QString &appDir() const { return m_appDir; }
 
@@ -54,12 +58,12 @@ public:
     // Takes a picker's decision into the face.
     void takePart(Category category, const QString &partFile, const QString &code);
 
-    PictureBox *Picture1 = nullptr;
-    QLabel *Label1 = nullptr;
+    PictureBox *const Picture1;
+    QLabel *const Label1;
 
-    std::unique_ptr<FileDlg> FileDialog;
-    std::unique_ptr<PrinterDlg> PrinterDialog;
-    std::unique_ptr<IniFile> IniSettings;
+    const std::unique_ptr<FileDlg> FileDialog;
+    const std::unique_ptr<PrinterDlg> PrinterDialog;
+    const std::unique_ptr<IniFile> IniSettings;
 
 public Q_SLOTS:
     void F_New_Click();
@@ -71,6 +75,11 @@ public Q_SLOTS:
     void F_Close_Click();
     void E_llWindow_Click();
     void E_VercodeLoading_Click();
+    void E_Undo_Click();
+    void E_Redo_Click();
+    void E_Copy_Click();
+    void E_Paste_Click();
+    void E_Random_Click();
     void H_ViewHelp_Click();
     void H_Version_Click();
 
@@ -86,10 +95,16 @@ protected:
 
 private:
     void createMenu();
+    // The Edit menu's commands on the face's history (MainEdit.cpp).
+    void connectHistory();
+    void faceChanged(FaceHistory::Change change);
+    // Every picker of pickers shows the face's part of its category.
+    void showFace(const QList<ItemSelect *> &pickers) const;
     void commitData(QSessionManager &manager);
     void closePickers();
 
     QString m_appDir;
+    std::unique_ptr<FaceHistory> m_history;
     std::unique_ptr<FaceSession> m_session;
     QList<QPointer<ItemSelect>> m_pickers;
     std::unique_ptr<FaceDrop> m_drop;

@@ -34,6 +34,8 @@ void Main::createMenu()
         const char16_t *caption;
         QKeySequence shortcut;
         void (Main::*handler)();
+        // A lock of おまかせ: an item that is checked, with no command.
+        bool checkable = false;
     };
     struct Menu
     {
@@ -41,7 +43,7 @@ void Main::createMenu()
         const char16_t *caption;
         std::initializer_list<Item> items;
     };
-    // A null handler marks a separator.
+    // The caption "-" marks a separator.
     const Menu menus[] = {
         {u"F_0",
          u"ファイル(&F&ﾊ)",
@@ -58,7 +60,18 @@ void Main::createMenu()
          u"編集(&E&ｲ)",
          {{u"E_llWindow", u"すべてのウィンドウを表示(&A)", {}, &Main::E_llWindow_Click},
           {u"E_Sen1", u"-", {}, nullptr},
-          {u"E_VercodeLoading", u"バーコード(&V)", {}, &Main::E_VercodeLoading_Click}}},
+          {u"E_VercodeLoading", u"バーコード(&V)", {}, &Main::E_VercodeLoading_Click},
+          {u"E_Sen2", u"-", {}, nullptr},
+          {u"E_Undo", u"元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), &Main::E_Undo_Click},
+          {u"E_Redo", u"やり直し(&R)", QKeySequence(Qt::CTRL | Qt::Key_Y), &Main::E_Redo_Click},
+          {u"E_Copy", u"コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), &Main::E_Copy_Click},
+          {u"E_Paste", u"貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), &Main::E_Paste_Click},
+          {u"E_Sen3", u"-", {}, nullptr},
+          {u"E_Random", u"おまかせ(&M)", QKeySequence(Qt::CTRL | Qt::Key_R), &Main::E_Random_Click},
+          {u"E_KeepOutline", u"顔はそのまま(&1)", {}, nullptr, true},
+          {u"E_KeepEyes", u"目はそのまま(&2)", {}, nullptr, true},
+          {u"E_KeepHair", u"髪はそのまま(&3)", {}, nullptr, true},
+          {u"E_KeepMouth", u"口はそのまま(&4)", {}, nullptr, true}}},
         {u"H_0",
          u"ヘルプ(&H&ｸ)",
          {{u"H_ViewHelp", u"ヘルプを見る(&T)", QKeySequence(Qt::Key_F1), &Main::H_ViewHelp_Click},
@@ -77,18 +90,21 @@ void Main::createMenu()
         AccessibleAction::describe(menu->menuAction(), menuName,
                                    QStringLiteral("「%1」メニュー").arg(menuName));
         for (const Item &item : m.items) {
-            QAction *action = item.handler ? menu->addAction(QString::fromUtf16(item.caption))
-                                           : menu->addSeparator();
+            const QString itemCaption = QString::fromUtf16(item.caption);
+            QAction *action =
+                itemCaption == u"-" ? menu->addSeparator() : menu->addAction(itemCaption);
             action->setObjectName(QString::fromUtf16(item.name));
-            if (!item.handler)
+            if (action->isSeparator())
                 continue;
+            action->setCheckable(item.checkable);
             action->setShortcut(item.shortcut);
             AccessibleAction::describe(action, spokenCaption(action->text()),
                                        QStringLiteral("「%1」メニューのコマンド").arg(menuName));
             // The pickers are windows of their own; Ctrl+S and the others
             // work while one of them is active too.
             action->setShortcutContext(Qt::ApplicationShortcut);
-            connect(action, &QAction::triggered, this, item.handler);
+            if (item.handler)
+                connect(action, &QAction::triggered, this, item.handler);
         }
         // The caption's second mnemonic is for the kana keyboard layout: Alt
         // with that kana opens the menu as Alt with the letter does.

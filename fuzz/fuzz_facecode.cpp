@@ -6,7 +6,7 @@
 //    number, halves to the even one, held within -2147483647..2147483647;
 //  - a number above the highest position is divided by it once; the picker
 //    takes the result when it is a position it has, else keeps its own.
-#include "selection/FaceCodeRules.h"
+#include "document/FaceCodeRules.h"
 
 #include "FixedRun.h"
 

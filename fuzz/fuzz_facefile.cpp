@@ -12,8 +12,8 @@
 //  - the face code of a face whose codes are two digits each, typed back
 //    into the face code entry, gives the same four codes.
 #include "document/FaceCode.h"
+#include "document/FaceCodeRules.h"
 #include "document/FaceFile.h"
-#include "selection/FaceCodeRules.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

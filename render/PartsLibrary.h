@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/Categories.h"
-#include "document/FaceParts.h"
+#include "document/FaceCode.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,11 +13,7 @@ class QRandomGenerator;
 namespace BatchRender {
 
 // A face as a face file holds it: the part entries and their codes.
-struct Face
-{
-    FaceParts PartFiles;
-    FaceParts PartCodes;
-};
+using Face = FaceCode::Face;
 
 // The four folders of a parts library, each listed once, in the order the
 // pickers list them: a part's code is its position here.
@@ -32,9 +28,7 @@ public:
     const QStringList &parts(Category category) const { return m_parts[size_t(category)]; }
 
     // The face the face code entry of the Edit menu makes of code in fresh
-    // pickers: each picker starts at its first part, moves to the position
-    // the face code rules give for its field (or stays), and takes the part
-    // there; a folder without parts leaves its layer empty.
+    // pickers (FaceCode::faceFromCode).
     Face faceFromCode(const QString &code) const;
 
     // How many different faces codes of the parts below can name.
@@ -46,7 +40,7 @@ public:
 
 private:
     QString m_appDir;
-    std::array<QStringList, 4> m_parts; // by Category
+    FaceCode::PartLists m_parts;
 };
 
 } // namespace BatchRender

@@ -1,8 +1,8 @@
 #include "selection/FaceCodeEntry.h"
 
 #include "document/Categories.h"
+#include "document/FaceCode.h"
 #include "platform/InputBox.h"
-#include "selection/FaceCodeRules.h"
 #include "selection/ItemSelect.h"
 
 using namespace Qt::StringLiterals;
@@ -21,15 +21,14 @@ bool run(QWidget *owner, const QString &faceCode, const QList<QPointer<ItemSelec
 
 void enter(const QString &code, const QList<QPointer<ItemSelect>> &pickers)
 {
-    const FaceParts fields = FaceCodeRules::splitFields(code);
     for (const QPointer<ItemSelect> &picker : pickers) {
         // A picker closed while the question was open has nothing to take.
-        if (!picker)
+        const std::optional<Category> category =
+            picker ? Categories::fromWord(picker->TypeName()) : std::nullopt;
+        if (!category)
             continue;
-        const std::optional<Category> category = Categories::fromWord(picker->TypeName());
-        const QString field = category ? Categories::field(fields, *category) : QString();
         picker->setPosition(
-            FaceCodeRules::positionFor(field, picker->position(), picker->highest()));
+            FaceCode::position(code, *category, picker->position(), picker->highest()));
         // A picker without parts cannot take one; the others go on.
         picker->Command1_Click();
     }

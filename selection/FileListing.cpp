@@ -1,5 +1,6 @@
 #include "selection/FileListing.h"
 
+#include "document/Categories.h"
 #include "selection/Wildcard.h"
 
 #include <QCoreApplication>
@@ -140,6 +141,16 @@ QStringList ListFiles(const QString &pattern, const QString &folder)
     for (Entry &entry : entries)
         names.push_back(std::move(entry.name));
     return names;
+}
+
+std::array<QStringList, 4> listLibrary(const QString &appDir)
+{
+    std::array<QStringList, 4> parts;
+    for (Category category : Categories::Drawing) {
+        parts[size_t(category)] =
+            ListFiles(QStringLiteral("*.*"), appDir + u'/' + Categories::word(category) + u'/');
+    }
+    return parts;
 }
 
 } // namespace FileListing

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 namespace FileListing {
 
 // The bare names of the files in one folder that match pattern, in the order a
@@ -20,5 +22,9 @@ namespace FileListing {
 // folders, links to folders, broken links and special files are not. A folder
 // that is missing or cannot be read lists as empty, without a message.
 QStringList ListFiles(const QString &pattern, const QString &folder);
+
+// The parts library in appDir: each category folder listed as its pickers
+// list it, indexed by Category.
+std::array<QStringList, 4> listLibrary(const QString &appDir);
 
 } // namespace FileListing

@@ -1,5 +1,8 @@
 #include "TestUtils.h"
 
+#include "document/Composite.h"
+#include "output/CardPainter.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -166,6 +169,16 @@ ColourFace::ColourFace(SandboxAppDir &app)
     files.Hair = app.addHalfTransparentPart(u"髪"_s, u"h07.png"_s, {20, 20}, Qt::blue);
     files.Mouth = app.addPart(u"口"_s, u"m01.png"_s, {10, 10}, Qt::yellow);
     codes = {u"03"_s, u"01"_s, u"07"_s, u"12"_s};
+}
+
+QImage cardPicture(const QString &appDir, const QString &code, const FaceParts &files)
+{
+    QImage card(672, 437, QImage::Format_RGB32);
+    card.setDotsPerMeterX(11811);
+    card.setDotsPerMeterY(11811);
+    QPainter painter(&card);
+    CardPainter::paint(painter, {code, Composite::loadLayers(appDir, files)});
+    return card;
 }
 
 QByteArray ColourFace::fileBytes() const

@@ -57,6 +57,10 @@ double meanDifference(const QImage &a, const QImage &b);
 // a shape misplaced or lost differs a lot.
 int pixelsApart(const QImage &a, const QImage &b, int tolerance);
 
+// The printed card of the face code with the parts files of appDir, as a
+// 300 dpi scan shows it.
+QImage cardPicture(const QString &appDir, const QString &code, const FaceParts &files);
+
 // The colour of the pixel, alpha dropped, for comparisons that read well in
 // failure messages.
 QString rgbName(const QImage &image, int x, int y);

@@ -4,7 +4,6 @@
 #include "document/FaceCode.h"
 #include "document/FaceFile.h"
 #include "document/Main.h"
-#include "output/CardPainter.h"
 #include "output/PictureEncoders.h"
 #include "selection/ItemSelect.h"
 
@@ -44,7 +43,7 @@ Face faceAt(const QList<int> &at)
 }
 
 // A main window over six parts a category, showing the face 1, 1, 1, 1 read
-// from start.kgm, with its four pickers open at their first parts.
+// from start.kgm, with its four pickers open and showing it.
 struct Fixture
 {
     Fixture() : w(app.path())
@@ -83,14 +82,7 @@ struct Fixture
     // little and shrunk on a grey table.
     QString card(const QString &name, bool photo) const
     {
-        QImage card(672, 437, QImage::Format_RGB32);
-        card.setDotsPerMeterX(11811);
-        card.setDotsPerMeterY(11811);
-        {
-            QPainter painter(&card);
-            CardPainter::paint(painter, {FaceCode::compose(dropped.codes),
-                                         Composite::loadLayers(app.path(), dropped.files)});
-        }
+        QImage card = cardPicture(app.path(), FaceCode::compose(dropped.codes), dropped.files);
         if (photo) {
             QImage table(900, 700, QImage::Format_RGB32);
             table.fill(QColor(110, 110, 100));
@@ -181,30 +173,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("refusal");      // %1: the file's name
 
         const QList<int> none;
-        const QList<int> first{0, 0, 0, 0};
+        // The pickers show the face: the first one, or the one dropped.
+        const QList<int> first{1, 1, 1, 1};
+        const QList<int> dropped{2, 3, 4, 5};
         const int cancel = int(MsgBox::Answer::Cancel);
         const int yes = int(MsgBox::Answer::Yes);
         const QString notAFace = u"「%1」からは顔を開けません。\r開けるのは顔ファイル、"
                                  u"かおぐみで書き出した画像、印刷したカードの写真です。"_s;
 
         QTest::newRow("face file") << u"dropped.kgm"_s << false << none << true << u"dropped.kgm"_s
-                                   << false << first << QString();
+                                   << false << dropped << QString();
         QTest::newRow("face file over a modified face, Cancel")
             << u"dropped.kgm"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
             << first << QString();
         QTest::newRow("face file over a modified face, Yes")
             << u"dropped.kgm"_s << true << QList<int>{yes} << true << u"dropped.kgm"_s << false
-            << first << QString();
+            << dropped << QString();
         QTest::newRow("face file named like a picture")
-            << u"face.png"_s << false << none << true << u"face.png"_s << false << first
+            << u"face.png"_s << false << none << true << u"face.png"_s << false << dropped
             << QString();
-        QTest::newRow("exported PNG")
-            << u"export.png"_s << false << none << true << QString() << true << first << QString();
+        QTest::newRow("exported PNG") << u"export.png"_s << false << none << true << QString()
+                                      << true << dropped << QString();
         QTest::newRow("exported JPEG over a modified face, Cancel")
             << u"export.jpg"_s << true << QList<int>{cancel} << false << u"start.kgm"_s << true
             << first << QString();
-        QTest::newRow("exported JPEG")
-            << u"export.jpg"_s << false << none << true << QString() << true << first << QString();
+        QTest::newRow("exported JPEG") << u"export.jpg"_s << false << none << true << QString()
+                                       << true << dropped << QString();
         QTest::newRow("exported picture whose face file the reader refuses")
             << u"badmemo.png"_s << false << none << false << u"start.kgm"_s << false << first
             << u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s;
@@ -290,7 +284,7 @@ private Q_SLOTS:
         }
         if (modifiedBefore) {
             // The face on screen is in no file: only a save brings it back.
-            f.w.document().Modified = true;
+            f.w.history().start(f.start.files, f.start.codes, f.w.document().FaceFileName, false);
             QVERIFY(QFile::remove(f.app.filePath(u"start.kgm"_s)));
         }
         for (int answer : answers)

@@ -1,6 +1,7 @@
 #include "FullFilesystem.h"
 #include "ScriptedAnswers.h"
 #include "TestUtils.h"
+#include "document/FaceHistory.h"
 #include "document/FaceSession.h"
 #include "document/Main.h"
 
@@ -19,12 +20,11 @@ namespace {
 
 // A face that differs from the one on disk, so that a save has something new
 // to write.
-void modify(FaceSession &session, const ColourFace &face)
+void modify(FaceHistory &history, const ColourFace &face, const QString &fileName)
 {
-    session.document().PartFiles = face.files;
-    session.document().PartCodes = face.codes;
-    session.document().PartFiles.Mouth = u"口\\another mouth.png"_s;
-    session.document().Modified = true;
+    FaceParts files = face.files;
+    files.Mouth = u"口\\another mouth.png"_s;
+    history.start(files, face.codes, fileName, false);
 }
 
 const QString kNoSpace = QString::fromLocal8Bit(std::strerror(ENOSPC));
@@ -78,9 +78,9 @@ private Q_SLOTS:
         ScriptedMessages messages;
         ScriptedFiles files;
         FileDlg dialog;
-        FaceSession session(nullptr, dialog);
-        session.document().FaceFileName = app.filePath(target);
-        modify(session, face);
+        FaceHistory history;
+        FaceSession session(nullptr, dialog, history);
+        modify(history, face, app.filePath(target));
         QVERIFY(!session.save());
 
         QCOMPARE(messages.asked.size(), 1);
@@ -116,10 +116,10 @@ private Q_SLOTS:
         ScriptedMessages messages;
         ScriptedFiles files;
         FileDlg dialog;
-        FaceSession session(nullptr, dialog);
+        FaceHistory history;
+        FaceSession session(nullptr, dialog, history);
         const QString old = oldName.isEmpty() ? QString() : app.filePath(oldName);
-        session.document().FaceFileName = old;
-        modify(session, face);
+        modify(history, face, old);
         files.choose(app.filePath(chosen));
         QCOMPARE(session.saveAs(), written);
         QCOMPARE(session.document().FaceFileName, written ? app.filePath(chosen) : old);
@@ -128,7 +128,7 @@ private Q_SLOTS:
 
         // The next Save writes to the face's name, or offers the dialog again.
         files.cancel();
-        session.document().Modified = true;
+        modify(history, face, session.document().FaceFileName);
         session.save();
         QCOMPARE(files.asked.size(), session.document().FaceFileName.isEmpty() ? 2 : 1);
     }
@@ -143,7 +143,7 @@ private Q_SLOTS:
         ScriptedFiles files;
         Main w(app.path());
         w.Form_Load(app.filePath(u"face.kgm"_s));
-        modify(w.session(), face);
+        modify(w.history(), face, w.document().FaceFileName);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 

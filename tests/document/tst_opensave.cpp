@@ -21,12 +21,9 @@ struct Fixture
         app.writeFile(u"saved.kgm"_s, face.fileBytes());
         w.Form_Load({});
     }
-    void composeUnsaved()
+    void composeUnsaved(const QString &fileName = {})
     {
-        w.document().PartFiles = face.files;
-        w.document().PartCodes = face.codes;
-        w.document().Modified = true;
-        w.Render();
+        w.history().start(face.files, face.codes, fileName, false);
     }
     QString path(const QString &name) const { return app.filePath(name); }
 
@@ -75,8 +72,7 @@ private Q_SLOTS:
     void cancelledOpenChangesNothing()
     {
         Fixture f;
-        f.w.document().FaceFileName = f.path(u"mine.kgm"_s);
-        f.composeUnsaved();
+        f.composeUnsaved(f.path(u"mine.kgm"_s));
         f.messages.answers = {MsgBox::Answer::No};
         f.files.cancel();
         f.w.F_Open_Click();
@@ -108,9 +104,7 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(f.app.writeFile(u"other.kgm"_s,
                                 "\"\",\"\",\"\",\"\",\"\"\r\n\"9\",\"9\",\"9\",\"9\",\"\"\r\n"));
-        if (named)
-            f.w.document().FaceFileName = f.path(u"mine.kgm"_s);
-        f.composeUnsaved();
+        f.composeUnsaved(named ? f.path(u"mine.kgm"_s) : QString());
         f.messages.answers = {answer};
         if (!named)
             f.files.cancel(); // the Save As that Yes leads to
@@ -147,9 +141,7 @@ private Q_SLOTS:
         Fixture f;
         const QByteArray fourFields = "\"a\",\"b\",\"c\",\"d\"\r\n\"1\",\"2\",\"3\",\"4\"\r\n";
         QVERIFY(f.app.writeFile(u"old.kgm"_s, fourFields));
-        if (named)
-            f.w.document().FaceFileName = f.path(u"mine.kgm"_s);
-        f.composeUnsaved();
+        f.composeUnsaved(named ? f.path(u"mine.kgm"_s) : QString());
         f.messages.answers = {MsgBox::Answer::No, MsgBox::Answer::Ok};
         f.files.choose(f.path(u"old.kgm"_s));
         f.w.F_Open_Click();
@@ -191,8 +183,7 @@ private Q_SLOTS:
         QVERIFY(!f.w.document().Modified);
 
         // Later saves go to that name without a dialog.
-        f.w.document().PartCodes.Hair = u"08"_s;
-        f.w.document().Modified = true;
+        f.w.takePart(Category::Hair, f.face.files.Hair, u"08"_s);
         f.w.F_Save_Click();
         QCOMPARE(f.files.asked.size(), 2);
         QVERIFY(f.app.readFile(u"new face.kgm"_s).contains("\"03\",\"08\""));
@@ -201,8 +192,7 @@ private Q_SLOTS:
     void saveAsWritesUnderTheNewName()
     {
         Fixture f;
-        f.w.document().FaceFileName = f.path(u"saved.kgm"_s);
-        f.composeUnsaved();
+        f.composeUnsaved(f.path(u"saved.kgm"_s));
         f.files.choose(f.path(u"copy.kgm"_s));
         f.w.findChild<QAction *>(u"F_SaveAS"_s)->trigger();
         QCOMPARE(f.w.document().FaceFileName, f.path(u"copy.kgm"_s));

@@ -23,7 +23,7 @@ window() {
   "$1" "$face" &
   APP_PID=$!
   local win
-  win=$(wait_window 'かおぐみ')
+  win=$(wait_window "$face - かおぐみ")
   drawn() { [ "$(pixel "$win" 120 150)" != FFFFFF ]; }
   poll drawn || fail "$1 drew no face (pixel $(pixel "$win" 120 150))"
   sleep 0.3

@@ -181,7 +181,7 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(QDir(f.app.path()).mkdir(u"髪.png"_s));
         if (name == u"a.png"_s)
-            f.w.document().PartCodes.Eyes = QString(QChar(0xd800));
+            f.w.takePart(Category::Eyes, f.w.document().PartFiles.Eyes, QString(QChar(0xd800)));
         f.choose(name);
         f.w.F_SavePic_Click();
         QCOMPARE(f.messages.asked.size(), 1);

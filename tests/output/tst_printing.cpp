@@ -409,14 +409,10 @@ private Q_SLOTS:
         QFETCH(bool, barcode);
         Fixture f;
         if (emptyFace) {
-            f.w.document().PartFiles = {};
-            f.w.document().PartCodes = {};
-            f.w.Render();
+            f.w.history().changeParts({}, {}, {});
         }
-        if (!outlineCode.isEmpty()) {
-            f.w.document().PartCodes.Outline = outlineCode;
-            f.w.Render();
-        }
+        if (!outlineCode.isEmpty())
+            f.w.takePart(Category::Outline, f.w.document().PartFiles.Outline, outlineCode);
         const FaceDocument before = f.w.document();
         f.printer.choices = {chosen};
         f.print();
@@ -608,9 +604,7 @@ private Q_SLOTS:
             renderCards(page.pdf, dpi, m_cups.pdfFolder() + u"/drop-%1"_s.arg(dpi));
         QCOMPARE(pictures.size(), 1);
 
-        f.w.document().PartFiles = {};
-        f.w.document().PartCodes = {};
-        f.w.Render();
+        f.w.findChild<QAction *>(u"F_New"_s)->trigger();
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(pictures.first())});
         QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton,
@@ -634,8 +628,7 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(!PrintSpace::loaded());
         const auto show = [&f](const QString &eyes) {
-            f.w.document().PartCodes.Eyes = eyes;
-            f.w.Render();
+            f.w.takePart(Category::Eyes, f.w.document().PartFiles.Eyes, eyes);
         };
         f.printer.choices = {u""_s, DefaultQueue, DefaultQueue, DefaultQueue};
 

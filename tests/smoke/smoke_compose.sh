@@ -12,7 +12,7 @@ start_xvfb
 unset QT_QPA_PLATFORM
 "$program" "$work/face.kgm" &
 APP_PID=$!
-main=$(wait_window 'かおぐみ')
+main=$(wait_window 'face.kgm - かおぐみ')
 pickers=()
 for category in 髪 目 顔 口; do pickers+=("$(wait_window "$category")"); done
 

@@ -12,7 +12,7 @@ start_xvfb
 unset QT_QPA_PLATFORM
 "$program" &
 APP_PID=$!
-main=$(wait_window 'かおぐみ')
+main=$(wait_window '無題 - かおぐみ')
 
 # Take the first hair: the face is modified. The key reaches the picker
 # before the focus moves on, since the server handles both in order.

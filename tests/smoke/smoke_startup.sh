@@ -12,7 +12,7 @@ start_xvfb
 unset QT_QPA_PLATFORM
 "$program" "$work/face.kgm" &
 APP_PID=$!
-win=$(wait_window 'かおぐみ')
+win=$(wait_window 'face.kgm - かおぐみ')
 # The drawing surface of an empty face is white.
 surface_white() { [ "$(pixel "$win" 120 120)" = FFFFFF ]; }
 poll surface_white || fail "surface pixel is $(pixel "$win" 120 120), not white"

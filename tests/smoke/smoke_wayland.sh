@@ -65,7 +65,7 @@ WAYLAND_DEBUG=1 "$program" 2>"$work/x11.log" &
 pids+=($!)
 window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 column() {
-  main=$(window 'かおぐみ') && [ -n "$main" ] || return 1
+  main=$(window '無題 - かおぐみ') && [ -n "$main" ] || return 1
   eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/M/')"
   local top=$MY c
   for c in 髪 目 顔 口; do

@@ -21,7 +21,7 @@ box=$(wait_window 'かおぐみ')
 eval "$(xdotool getwindowgeometry --shell "$box" | sed 's/^/B/')"
 xdotool windowactivate --sync "$box"
 xdotool key Return
-main=$(wait_window 'かおぐみ' "$box")
+main=$(wait_window '無題 - かおぐみ')
 eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/M/')"
 dx=$(((BX + BWIDTH / 2) - (MX + MWIDTH / 2)))
 dy=$(((BY + BHEIGHT / 2) - (MY + MHEIGHT / 2)))

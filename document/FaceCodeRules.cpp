@@ -1,4 +1,4 @@
-#include "selection/FaceCodeRules.h"
+#include "document/FaceCodeRules.h"
 
 #include "document/Categories.h"
 
