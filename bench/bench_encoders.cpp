@@ -91,10 +91,11 @@ void BM_DCSavetoPNG(benchmark::State &state)
 }
 BENCHMARK(BM_DCSavetoPNG)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
-// PNG into memory: the encoder (zlib, fast: 1 the batch's level 1, 0 the
-// export's level 3), beside the same rows compressed by libdeflate at the
-// levels that make files no larger (2 and 5) and by zlib inside libspng at
-// the encoder's levels, as it was made before. "bytes" shows the sizes.
+// PNG into memory: the encoder (fast: 1 the batch's FlatDeflate, 0 the
+// export's zlib level 3), beside the same rows compressed by libdeflate at
+// the levels that make files no larger than zlib's levels 1 and 3 (2 and 5),
+// and by zlib inside libspng at those levels, as the encoder made them
+// before. "bytes" shows the sizes.
 void BM_EncodePNG(benchmark::State &state)
 {
     const QImage &picture = face().picture;

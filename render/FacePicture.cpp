@@ -74,7 +74,7 @@ PictureEncoders::Encoded encode(const QImage &picture, Format format,
         return PictureEncoders::encodeGIF(pixels, width, height, memo);
     case Format::Png:
         // A batch writes thousands: the quicker compression is worth a file a
-        // few per cent larger.
+        // quarter larger.
         return PictureEncoders::encodePNG(pixels, width, height, PictureEncoders::PngFast, memo);
     case Format::Jpeg:
         break;

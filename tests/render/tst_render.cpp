@@ -471,10 +471,11 @@ void TestRender::batchCutShort()
 
     QProcess process;
     process.setWorkingDirectory(dir.path());
-    process.start(kRender, {u"--random"_s, kill ? u"3000"_s : u"12"_s, u"--size"_s,
+    process.start(kRender, {u"--random"_s, kill ? u"20000"_s : u"12"_s, u"--size"_s,
                             kill ? u"265"_s : u"64"_s, u"-o"_s, out + u'/'});
     if (kill) {
-        // Killed once some pictures are in place and others wait for theirs.
+        // Killed once some pictures are in place (the first commit comes
+        // after 2 seconds) and others wait for theirs.
         QTRY_VERIFY_WITH_TIMEOUT(
             !temporaries(out).isEmpty() && !QDir(out).entryList({u"*.png"_s}).isEmpty(), 30000);
         process.kill();
