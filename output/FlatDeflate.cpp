@@ -1,38 +1,41 @@
 #include "FlatDeflate.h"
 
-#include <cstdint>
+#include <QtEndian>
+
 #include <cstring>
 
 namespace FlatDeflate {
 
 namespace {
 
-// Bits written least significant first, as deflate packs them.
+// Bits written least significant first, as deflate packs them, into room
+// made beforehand.
 class BitWriter
 {
 public:
-    explicit BitWriter(QByteArray &out) : m_out(out) {}
+    explicit BitWriter(char *at) : m_at(at) {}
     void put(quint32 value, int length)
     {
         m_bits |= quint64(value) << m_count;
         m_count += length;
         if (m_count >= 32) {
-            const quint32 word = quint32(m_bits);
-            char bytes[4] = {char(word), char(word >> 8), char(word >> 16), char(word >> 24)};
-            m_out.append(bytes, 4);
+            const quint32 word = qToLittleEndian(quint32(m_bits));
+            std::memcpy(m_at, &word, 4);
+            m_at += 4;
             m_bits >>= 32;
             m_count -= 32;
         }
     }
-    void finish()
+    // Where the stream ends, its last bits written.
+    char *finish()
     {
         for (; m_count > 0; m_count -= 8, m_bits >>= 8)
-            m_out.append(char(m_bits & 0xff));
-        m_count = 0;
+            *m_at++ = char(m_bits & 0xff);
+        return m_at;
     }
 
 private:
-    QByteArray &m_out;
+    char *m_at;
     quint64 m_bits = 0;
     int m_count = 0;
 };
@@ -96,16 +99,19 @@ const Codes &codes()
     return made;
 }
 
-// How many bytes from a and b on are equal, up to most.
-qsizetype sameBytes(const unsigned char *a, const unsigned char *b, qsizetype most)
+// How many bytes from a and b on are equal, up to most; 0 when fewer than
+// three are, which is no match.
+inline qsizetype sameBytes(const unsigned char *a, const unsigned char *b, qsizetype most)
 {
-    qsizetype i = 0;
+    if (most < 3 || a[0] != b[0] || a[1] != b[1] || a[2] != b[2])
+        return 0;
+    qsizetype i = 3;
     for (; i + 8 <= most; i += 8) {
         quint64 x, y;
         std::memcpy(&x, a + i, 8);
         std::memcpy(&y, b + i, 8);
         if (x != y)
-            return i + (__builtin_ctzll(x ^ y) >> 3);
+            return i + (__builtin_ctzll(qToLittleEndian(x) ^ qToLittleEndian(y)) >> 3);
     }
     while (i < most && a[i] == b[i])
         ++i;
@@ -133,7 +139,10 @@ void compress(const unsigned char *data, qsizetype size, qsizetype rowBytes, int
               QByteArray &out)
 {
     const Codes &c = codes();
-    BitWriter bits(out);
+    // Room for the longest stream: every byte a literal of 9 bits.
+    const qsizetype start = out.size();
+    out.resize(start + size / 8 * 9 + 16);
+    BitWriter bits(out.data() + start);
     bits.put(1, 1); // the last block
     bits.put(1, 2); // of fixed codes
     const qsizetype above = rowBytes <= 32768 ? rowBytes : 0;
@@ -166,7 +175,7 @@ void compress(const unsigned char *data, qsizetype size, qsizetype rowBytes, int
         }
     }
     bits.put(c.literal[256], c.literalBits[256]);
-    bits.finish();
+    out.resize(bits.finish() - out.constData());
 }
 
 } // namespace FlatDeflate
