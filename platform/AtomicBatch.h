@@ -13,8 +13,8 @@
 // one for each file.
 //
 // add() writes each file into a temporary file beside the name it is to have
-// (".kaogumi-render-XXXXXX.tmp", XXXXXX letters and digits) and starts its
-// write-back at once; commit() then flushes every filesystem written to once
+// (".kaogumi-render-XXXXXX.tmp", XXXXXX letters and digits); commit() then
+// flushes every filesystem written to once
 // (which reports a failed write-back on Linux 5.8 and later), renames each
 // file into place, under the same rules as AtomicFile::write for what stands
 // at its name, and flushes the folders. Until its commit, no final name
