@@ -21,6 +21,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -80,12 +81,24 @@ template <typename F> void onBothCores(int count, F f)
 // args: threads, on disk.
 void BM_Batch(benchmark::State &state)
 {
+    const bool onDisk = state.range(1) != 0;
     QTemporaryDir dir(folderBase(int(state.range(1))) + u"/kaogumi-bench-XXXXXX"_s);
-    const QList<Job> jobs = randomJobs(dir.path());
+    QList<Job> jobs = randomJobs(dir.path());
     Settings settings;
     settings.together = true; // as into a folder
     qsizetype failed = 0;
+    int round = 0;
     for (auto _ : state) {
+        if (onDisk) {
+            // A new folder each time, as a run into an empty folder: files
+            // replaced make ext4 look for inodes it did not free just now.
+            state.PauseTiming();
+            const QString folder = dir.filePath(QString::number(round++));
+            QDir().mkdir(folder);
+            for (Job &job : jobs)
+                job.output = folder + u'/' + job.input + u".png"_s;
+            state.ResumeTiming();
+        }
         // A fresh cache each time: the command reads its parts once per call.
         PartCache cache(kAppDir);
         run(jobs, cache, settings, int(state.range(0)),
@@ -156,17 +169,20 @@ void BM_EncoderAlone(benchmark::State &state)
 BENCHMARK(BM_EncoderAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The batch's 1,000 files written onto the disk, each created and written
-// once, and one flush of the filesystem at the end.
+// once into a new folder, and one flush of the filesystem at the end.
 void BM_WriteSameBytesOneSync(benchmark::State &state)
 {
     const Encodings &e = encodings();
     QTemporaryDir dir(folderBase(1) + u"/kaogumi-bench-XXXXXX"_s);
-    const QByteArray folder = QFile::encodeName(dir.path());
     int failed = 0;
+    int round = 0;
     for (auto _ : state) {
+        // A new folder each time, as the batch has.
+        const QByteArray folder = QFile::encodeName(dir.filePath(QString::number(round++)));
+        failed += ::mkdir(folder.constData(), 0777) != 0;
         for (int i = 0; i < kFaces; ++i) {
             const QByteArray path = folder + "/face" + QByteArray::number(i) + ".png";
-            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             const QByteArray &bytes = e.files.at(i);
             failed +=
                 fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size();
