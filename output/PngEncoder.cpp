@@ -10,7 +10,6 @@
 #include <zlib.h>
 
 #include <cstring>
-#include <memory>
 #include <new>
 #include <vector>
 
@@ -20,18 +19,18 @@ namespace PictureEncoders {
 
 namespace {
 
-// A zlib stream kept by each thread for each level: setting one up costs
-// about as much as compressing a face.
+// The export's zlib stream (level 3), kept by each thread: setting one up
+// costs about as much as compressing a face.
 struct Deflater
 {
     z_stream stream{};
     bool ready = false;
 
-    explicit Deflater(int level)
+    Deflater()
     {
         // A raw stream: its header and check sum are written around it, the
         // sum by libdeflate, several times quicker than zlib's own.
-        ready = deflateInit2(&stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+        ready = deflateInit2(&stream, 3, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
     }
     ~Deflater()
     {
@@ -42,15 +41,12 @@ struct Deflater
     Deflater &operator=(const Deflater &) = delete;
 };
 
-z_stream *deflater(int level)
+z_stream *deflater()
 {
-    thread_local std::unique_ptr<Deflater> kept[10];
-    auto &made = kept[level];
-    if (!made)
-        made = std::make_unique<Deflater>(level);
-    if (!made->ready || deflateReset(&made->stream) != Z_OK)
+    thread_local Deflater kept;
+    if (!kept.ready || deflateReset(&kept.stream) != Z_OK)
         return nullptr;
-    return &made->stream;
+    return &kept.stream;
 }
 
 char *put32(char *out, quint32 value)
@@ -97,7 +93,7 @@ Encoded encodePNG(const quint32 *pixels, int width, int height, quint8 option, c
     // A batch takes FlatDeflate, three times quicker than zlib's level 1 for
     // a file about a quarter larger.
     const bool flat = option & PngFast;
-    z_stream *zip = flat ? nullptr : deflater(3);
+    z_stream *zip = flat ? nullptr : deflater();
     if (!flat && !zip)
         return {Support::outOfMemory(), {}};
     const auto zlibFailure = [] {
