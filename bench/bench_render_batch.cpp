@@ -2,8 +2,12 @@
 // written as PNG files, on one and on both cores, into a folder in memory
 // (/dev/shm where there is one) and on the build disk; and beside it the same
 // faces made by one call of the command per face, as a script calling it in a
-// loop would. "faces/s" is the figure to compare.
+// loop would. The floors: the composite alone and the encoder alone (both
+// cores, in memory), and writing the batch's very bytes onto the disk with
+// one flush at the end. "faces/s" is the figure to compare.
 #include "render/Batch.h"
+
+#include "document/FaceFile.h"
 
 #include <QDir>
 #include <QProcess>
@@ -11,6 +15,14 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace BatchRender;
@@ -42,21 +54,54 @@ QStringList randomCodes(int count)
     return codes;
 }
 
-// args: threads, on disk.
-void BM_Batch(benchmark::State &state)
+QList<Job> randomJobs(const QString &folder)
 {
-    QTemporaryDir dir(folderBase(int(state.range(1))) + u"/kaogumi-bench-XXXXXX"_s);
     const PartsLibrary library(kAppDir);
     QList<Job> jobs;
     for (const QString &code : randomCodes(kFaces)) {
-        jobs.append(Job{code, true, library.faceFromCode(code), dir.filePath(code + u".png"_s),
+        jobs.append(Job{code, true, library.faceFromCode(code), folder + u'/' + code + u".png"_s,
                         Format::Png});
     }
+    return jobs;
+}
+
+// f(i) for i from 0 to count - 1, on both cores.
+template <typename F> void onBothCores(int count, F f)
+{
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        for (int i = next++; i < count; i = next++)
+            f(i);
+    };
+    std::thread other(work);
+    work();
+    other.join();
+}
+
+// args: threads, on disk.
+void BM_Batch(benchmark::State &state)
+{
+    const bool onDisk = state.range(1) != 0;
+    QTemporaryDir dir(folderBase(int(state.range(1))) + u"/kaogumi-bench-XXXXXX"_s);
+    QList<Job> jobs = randomJobs(dir.path());
+    Settings settings;
+    settings.together = true; // as into a folder
     qsizetype failed = 0;
+    int round = 0;
     for (auto _ : state) {
+        if (onDisk) {
+            // A new folder each time, as a run into an empty folder: files
+            // replaced make ext4 look for inodes it did not free just now.
+            state.PauseTiming();
+            const QString folder = dir.filePath(QString::number(round++));
+            QDir().mkdir(folder);
+            for (Job &job : jobs)
+                job.output = folder + u'/' + job.input + u".png"_s;
+            state.ResumeTiming();
+        }
         // A fresh cache each time: the command reads its parts once per call.
         PartCache cache(kAppDir);
-        run(jobs, cache, Settings{}, int(state.range(0)),
+        run(jobs, cache, settings, int(state.range(0)),
             [&](qsizetype, const Outcome &outcome) { failed += outcome.ok ? 0 : 1; });
     }
     if (failed)
@@ -71,6 +116,89 @@ BENCHMARK(BM_Batch)
     ->Args({2, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The 1,000 faces' layers drawn into pictures, parts already decoded.
+void BM_CompositeAlone(benchmark::State &state)
+{
+    const QList<Job> jobs = randomJobs(QString());
+    PartCache cache(kAppDir);
+    for (auto _ : state) {
+        onBothCores(kFaces, [&](int i) {
+            benchmark::DoNotOptimize(BatchRender::picture(cache.layers(jobs.at(i).face.PartFiles)));
+        });
+    }
+    state.counters["faces/s"] =
+        benchmark::Counter(double(state.iterations()) * kFaces, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CompositeAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+struct Encodings
+{
+    QList<QImage> pictures;
+    QList<PictureEncoders::Memo> memos;
+    QList<QByteArray> files;
+};
+
+const Encodings &encodings()
+{
+    static const Encodings made = [] {
+        Encodings e;
+        PartCache cache(kAppDir);
+        for (const Job &job : randomJobs(QString())) {
+            e.pictures.append(BatchRender::picture(cache.layers(job.face.PartFiles)));
+            e.memos.append(memo(job.face));
+            e.files.append(encode(e.pictures.last(), Format::Png, e.memos.last(), 90).bytes);
+        }
+        return e;
+    }();
+    return made;
+}
+
+// The 1,000 pictures encoded as the batch encodes them, memo included.
+void BM_EncoderAlone(benchmark::State &state)
+{
+    const Encodings &e = encodings();
+    for (auto _ : state) {
+        onBothCores(kFaces, [&](int i) {
+            benchmark::DoNotOptimize(encode(e.pictures.at(i), Format::Png, e.memos.at(i), 90));
+        });
+    }
+    state.counters["faces/s"] =
+        benchmark::Counter(double(state.iterations()) * kFaces, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_EncoderAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The batch's 1,000 files written onto the disk, each created and written
+// once into a new folder, and one flush of the filesystem at the end.
+void BM_WriteSameBytesOneSync(benchmark::State &state)
+{
+    const Encodings &e = encodings();
+    QTemporaryDir dir(folderBase(1) + u"/kaogumi-bench-XXXXXX"_s);
+    int failed = 0;
+    int round = 0;
+    for (auto _ : state) {
+        // A new folder each time, as the batch has.
+        const QByteArray folder = QFile::encodeName(dir.filePath(QString::number(round++)));
+        failed += ::mkdir(folder.constData(), 0777) != 0;
+        for (int i = 0; i < kFaces; ++i) {
+            const QByteArray path = folder + "/face" + QByteArray::number(i) + ".png";
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            const QByteArray &bytes = e.files.at(i);
+            failed +=
+                fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size();
+            if (fd >= 0)
+                ::close(fd);
+        }
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        failed += ::syncfs(fd) != 0;
+        ::close(fd);
+    }
+    if (failed)
+        state.SkipWithError("a write failed");
+    state.counters["faces/s"] =
+        benchmark::Counter(double(state.iterations()) * kFaces, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_WriteSameBytesOneSync)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The whole command for the 1,000 faces, and one call of it per face (100
 // faces, which take long enough).

@@ -41,6 +41,10 @@ std::optional<Memo> memoFromTexts(const std::optional<QByteArray> &faceFile,
 AtomicFile::Result failure(const QString &reason);
 AtomicFile::Result outOfMemory();
 
+// The encoded bytes written to path through AtomicFile::write, or the
+// encoder's failure.
+AtomicFile::Result write(const Encoded &encoded, const QString &path);
+
 // A refusal when the picture has no pixels or is larger than a format's
 // largest side; ok() otherwise.
 AtomicFile::Result checkPicture(const quint32 *pixels, int width, int height, int largestSide);

@@ -366,13 +366,12 @@ struct CloseReadGif
 
 } // namespace
 
-AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const QString &path,
-                           const Memo &memo)
+Encoded encodeGIF(const quint32 *pixels, int width, int height, const Memo &memo)
 {
     if (const auto refused = Support::checkPicture(pixels, width, height, 65535); !refused.ok())
-        return refused;
+        return {refused, {}};
     if (const auto refused = Support::checkMemo(memo); !refused.ok())
-        return refused;
+        return {refused, {}};
 
     Output output;
     try {
@@ -383,7 +382,7 @@ AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const Q
         const int bits = GifBitSize(int(picture.palette.size()));
         const std::unique_ptr<ColorMapObject, FreeMap> map(GifMakeMapObject(1 << bits, nullptr));
         if (!map)
-            return Support::outOfMemory();
+            return {Support::outOfMemory(), {}};
         for (int i = 0; i < map->ColorCount; ++i) {
             const QRgb rgb = i < picture.palette.size() ? picture.palette[i] : 0;
             map->Colors[i] = {GifByteType(qRed(rgb)), GifByteType(qGreen(rgb)),
@@ -393,33 +392,39 @@ AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const Q
         int error = 0;
         std::unique_ptr<GifFileType, CloseGif> gif(EGifOpen(&output, writeToBytes, &error));
         if (!gif)
-            return gifFailure(error, output);
+            return {gifFailure(error, output), {}};
         // Comments need GIF89a.
         EGifSetGifVersion(gif.get(), true);
         if (EGifPutScreenDesc(gif.get(), width, height, 8, 0, map.get()) == GIF_ERROR)
-            return gifFailure(gif->Error, output);
+            return {gifFailure(gif->Error, output), {}};
         // The memo comes before the picture, where a reader that stops at
         // the first picture still finds it.
         for (const Support::Text &text : Support::memoTexts(memo)) {
             const QByteArray comment = text.key + ": " + text.value;
             if (EGifPutComment(gif.get(), comment.constData()) == GIF_ERROR)
-                return gifFailure(gif->Error, output);
+                return {gifFailure(gif->Error, output), {}};
         }
         if (EGifPutImageDesc(gif.get(), 0, 0, width, height, false, nullptr) == GIF_ERROR)
-            return gifFailure(gif->Error, output);
+            return {gifFailure(gif->Error, output), {}};
         for (int y = 0; y < height; ++y) {
             // giflib masks the line in place: these are rows of our own.
             GifPixelType *line = picture.indices.data() + qsizetype(y) * width;
             if (EGifPutLine(gif.get(), line, width) == GIF_ERROR)
-                return gifFailure(gif->Error, output);
+                return {gifFailure(gif->Error, output), {}};
         }
         // Closing writes the trailer.
         if (EGifCloseFile(gif.release(), &error) == GIF_ERROR)
-            return gifFailure(error, output);
+            return {gifFailure(error, output), {}};
     } catch (const std::bad_alloc &) {
-        return Support::outOfMemory();
+        return {Support::outOfMemory(), {}};
     }
-    return AtomicFile::write(path, output.bytes);
+    return {{}, output.bytes};
+}
+
+AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const QString &path,
+                           const Memo &memo)
+{
+    return Support::write(encodeGIF(pixels, width, height, memo), path);
 }
 
 namespace Support {

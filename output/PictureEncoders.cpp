@@ -71,6 +71,11 @@ AtomicFile::Result outOfMemory()
     return failure(u"メモリが足りません。"_s);
 }
 
+AtomicFile::Result write(const Encoded &encoded, const QString &path)
+{
+    return encoded.ok() ? AtomicFile::write(path, encoded.bytes) : encoded.result;
+}
+
 AtomicFile::Result checkPicture(const quint32 *pixels, int width, int height, int largestSide)
 {
     if (!pixels || width <= 0 || height <= 0)
@@ -109,25 +114,27 @@ QImage wrap(const quint32 *pixels, int width, int height)
 
 } // namespace
 
-AtomicFile::Result SaveBMP(const quint32 *pixels, int width, int height, const QString &path)
+Encoded encodeBMP(const quint32 *pixels, int width, int height)
 {
     // The sizes in a BMP's headers are 32-bit: at 65535 pixels a side the
     // largest file still fits below 4 GiB only for some shapes, so the size
     // is checked as a whole as well.
     if (const auto refused = Support::checkPicture(pixels, width, height, 65535); !refused.ok())
-        return refused;
+        return {refused, {}};
     constexpr quint32 headerBytes = 14 + 40;
     const quint64 rowBytes = (quint64(width) * 3 + 3) & ~quint64(3);
     const quint64 fileBytes = headerBytes + rowBytes * quint64(height);
     if (fileBytes > 0xffffffffu)
-        return Support::failure(
-            u"絵が大きすぎて、BMP では保存できません（%1 × %2）。"_s.arg(width).arg(height));
+        return {
+            Support::failure(
+                u"絵が大きすぎて、BMP では保存できません（%1 × %2）。"_s.arg(width).arg(height)),
+            {}};
 
     QByteArray bytes;
     try {
         bytes = QByteArray(qsizetype(fileBytes), '\0');
     } catch (const std::bad_alloc &) {
-        return Support::outOfMemory();
+        return {Support::outOfMemory(), {}};
     }
     char *out = bytes.data();
     // The file header, then the 40-byte info header: no compression, and
@@ -160,18 +167,21 @@ AtomicFile::Result SaveBMP(const quint32 *pixels, int width, int height, const Q
         }
         out += rowBytes; // the padding stays zero
     }
-    return AtomicFile::write(path, bytes);
+    return {{}, bytes};
 }
 
-AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, const QString &path,
-                                quint8 quality, qint32 reserved, const Memo &memo)
+AtomicFile::Result SaveBMP(const quint32 *pixels, int width, int height, const QString &path)
 {
-    Q_UNUSED(reserved)
+    return Support::write(encodeBMP(pixels, width, height), path);
+}
+
+Encoded encodeJPEG(const quint32 *pixels, int width, int height, quint8 quality, const Memo &memo)
+{
     // libjpeg's own limit on a side.
     if (const auto refused = Support::checkPicture(pixels, width, height, 65500); !refused.ok())
-        return refused;
+        return {refused, {}};
     if (const auto refused = Support::checkMemo(memo); !refused.ok())
-        return refused;
+        return {refused, {}};
     QByteArray bytes;
     try {
         QBuffer buffer(&bytes);
@@ -179,7 +189,9 @@ AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, co
         QImageWriter writer(&buffer, "jpeg");
         writer.setQuality(qBound(1, int(quality), 100));
         if (!writer.write(wrap(pixels, width, height)))
-            return Support::failure(u"JPEG を作れませんでした（%1）。"_s.arg(writer.errorString()));
+            return {
+                Support::failure(u"JPEG を作れませんでした（%1）。"_s.arg(writer.errorString())),
+                {}};
         // The comments go in after the start of the picture and the JFIF
         // header, which must come first, in the form Qt writes its texts,
         // "key: value". Qt's writer would cut a value at 65533 bytes; a
@@ -199,9 +211,16 @@ AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, co
         }
         bytes.insert(at, comments);
     } catch (const std::bad_alloc &) {
-        return Support::outOfMemory();
+        return {Support::outOfMemory(), {}};
     }
-    return AtomicFile::write(path, bytes);
+    return {{}, bytes};
+}
+
+AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, const QString &path,
+                                quint8 quality, qint32 reserved, const Memo &memo)
+{
+    Q_UNUSED(reserved)
+    return Support::write(encodeJPEG(pixels, width, height, quality, memo), path);
 }
 
 namespace Support {

@@ -8,11 +8,12 @@
 #include <optional>
 
 // The picture files the face is exported to, written from the composite's
-// pixels without any window. Each function encodes the whole file in memory
-// first and then writes it through AtomicFile::write: a failure never leaves
-// a half-written file and never harms a file already there. A failure of the
-// encoder itself (too little memory, a library that refuses the picture) is
-// reported as a System error whose reason says so in plain words.
+// pixels without any window. Each encodeX function makes the whole file in
+// memory; the matching save function (SaveBMP, DCSavetoPNG...) writes those
+// bytes through AtomicFile::write: a failure never leaves a half-written file
+// and never harms a file already there. A failure of the encoder itself (too
+// little memory, a library that refuses the picture) is reported as a System
+// error whose reason says so in plain words.
 //
 // pixels: width × height pixels, rows top to bottom, each pixel 0xffRRGGBB
 // (the bits of QImage::Format_RGB32, which has no row padding). The top byte
@@ -63,27 +64,40 @@ struct Memo
 extern const char *const MemoKey;
 extern const char *const MemoCodeKey;
 
+// A picture file's bytes, or why none were made.
+struct Encoded
+{
+    AtomicFile::Result result;
+    QByteArray bytes;
+
+    bool ok() const { return result.ok(); }
+};
+
 // A 24-bit BMP: rows bottom-up, each padded to a multiple of 4 bytes.
+Encoded encodeBMP(const quint32 *pixels, int width, int height);
 AtomicFile::Result SaveBMP(const quint32 *pixels, int width, int height, const QString &path);
 
 // A GIF89a of one picture. A picture of at most 256 colours keeps them
 // exactly; one of more colours gets the 256 colours that best stand for it
 // (split by median cut, weighted by how many pixels have each colour), and
 // each pixel takes the nearest of them, without dithering.
+Encoded encodeGIF(const quint32 *pixels, int width, int height, const Memo &memo);
 AtomicFile::Result SaveGIF(const quint32 *pixels, int width, int height, const QString &path,
                            const Memo &memo);
 
-// A PNG, 8-bit RGB without row filters, compressed at zlib level 3: the
-// flat colours of a face compress well without filters, and the low level
-// keeps the export quick. option is 0 for the export; PngFast asks for zlib's
-// level 1 instead, about a fifth quicker for a file a few per cent larger,
-// which a batch of thousands of faces is glad of. Other bits change nothing.
+// A PNG, 8-bit RGB without row filters: the flat colours of a face compress
+// well without filters. option is 0 for the export, compressed by zlib no
+// larger than Qt's writer makes; PngFast asks for FlatDeflate instead, three
+// times quicker for a file about a quarter larger, which a batch of thousands
+// of faces is glad of. Other bits change nothing.
 constexpr quint8 PngFast = 1;
+Encoded encodePNG(const quint32 *pixels, int width, int height, quint8 option, const Memo &memo);
 AtomicFile::Result DCSavetoPNG(const quint32 *pixels, int width, int height, const QString &path,
                                quint8 option, const Memo &memo);
 
 // A baseline JPEG. quality runs from 1 (smallest file) to 100 (best picture);
 // a quality above 100 is taken as 100 and 0 as 1. reserved is ignored.
+Encoded encodeJPEG(const quint32 *pixels, int width, int height, quint8 quality, const Memo &memo);
 AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, const QString &path,
                                 quint8 quality, qint32 reserved, const Memo &memo);
 

@@ -40,22 +40,11 @@ private:
     int m_fd;
 };
 
-// Every byte, or the system's reason (a disk that fills up half-way gives a
-// short write first and the reason only at the next one).
-int writeAll(int fd, const QByteArray &bytes)
+// Every byte on the disk, or the system's reason.
+int writeDurably(int fd, const QByteArray &bytes)
 {
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += written;
-        left -= written;
-    }
+    if (const int error = writeAll(fd, bytes))
+        return error;
     return ::fdatasync(fd) == 0 ? 0 : errno;
 }
 
@@ -122,7 +111,7 @@ Result writeInPlace(const QByteArray &path, const struct stat &info, const QByte
         return {};
     }
     done = true;
-    if (const int error = writeAll(file.get(), bytes)) {
+    if (const int error = writeDurably(file.get(), bytes)) {
         // Empty again, as it was.
         if (::ftruncate(file.get(), 0) != 0) {
             // Nothing more can be done for it; the reason of the write stands.
@@ -137,9 +126,9 @@ QByteArray temporaryName()
     return ".kaogumi-" + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
 }
 
-Result replace(const QByteArray &path, bool exists, const struct stat &info,
-               const QByteArray &bytes)
+Result replace(const Target &target, const QByteArray &bytes)
 {
+    const QByteArray &path = target.path;
     const qsizetype slash = path.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? "/" : path.left(slash);
     const QByteArray name = path.mid(slash + 1);
@@ -164,22 +153,9 @@ Result replace(const QByteArray &path, bool exists, const struct stat &info,
         return result;
     };
 
-    if (exists) {
-        // The file stays what it was to everyone else: its mode, its owner
-        // and its group. Only root may give a file to another user; a file
-        // whose owner or group cannot be kept is left alone.
-        struct stat made;
-        if (::fstat(fd, &made) != 0)
-            return discard(systemError(errno));
-        if ((made.st_uid != info.st_uid || made.st_gid != info.st_gid) &&
-            ::fchown(fd, info.st_uid, info.st_gid) != 0) {
-            return discard(errno == EPERM ? Result{Result::Error::OthersFile, {}}
-                                          : systemError(errno));
-        }
-        if (::fchmod(fd, info.st_mode & 07777) != 0)
-            return discard(systemError(errno));
-    }
-    if (const int error = writeAll(fd, bytes))
+    if (const Result kept = keepIdentity(fd, target); !kept.ok())
+        return discard(kept);
+    if (const int error = writeDurably(fd, bytes))
         return discard(systemError(error));
     if (::renameat(dir.get(), temporary.constData(), dir.get(), name.constData()) != 0)
         return discard(systemError(errno));
@@ -190,26 +166,77 @@ Result replace(const QByteArray &path, bool exists, const struct stat &info,
 
 } // namespace
 
-Result write(const QString &path, const QByteArray &bytes)
+int writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += written;
+        left -= written;
+    }
+    return 0;
+}
+
+Result target(const QString &path, Target *target)
 {
     struct stat info;
     bool exists = false;
     Result refusal;
-    const std::optional<QByteArray> target =
+    const std::optional<QByteArray> at =
         destination(QFile::encodeName(path), info, exists, refusal);
-    if (!target)
+    if (!at)
         return refusal;
     // The file is replaced by renaming, which would just as well put a
     // regular file in place of a device node or a FIFO; those are refused.
     if (exists && !S_ISREG(info.st_mode))
         return {Result::Error::NotRegularFile, {}};
-    if (exists && info.st_size == 0 && info.st_nlink == 1) {
-        bool done = false;
-        const Result written = writeInPlace(*target, info, bytes, done);
-        if (done)
-            return written;
+    *target = Target{*at, exists, quint32(info.st_mode & 07777), quint32(info.st_uid),
+                     quint32(info.st_gid)};
+    return {};
+}
+
+Result keepIdentity(int fd, const Target &target)
+{
+    if (!target.exists)
+        return {};
+    // The file stays what it was to everyone else: its mode, its owner and
+    // its group. Only root may give a file to another user; a file whose
+    // owner or group cannot be kept is left alone.
+    struct stat made;
+    if (::fstat(fd, &made) != 0)
+        return systemError(errno);
+    if ((made.st_uid != target.owner || made.st_gid != target.group) &&
+        ::fchown(fd, target.owner, target.group) != 0) {
+        return errno == EPERM ? Result{Result::Error::OthersFile, {}} : systemError(errno);
     }
-    return replace(*target, exists, info, bytes);
+    if (::fchmod(fd, target.mode) != 0)
+        return systemError(errno);
+    return {};
+}
+
+Result write(const QString &path, const QByteArray &bytes)
+{
+    Target to;
+    if (const Result refused = target(path, &to); !refused.ok())
+        return refused;
+    if (to.exists) {
+        // An empty file with no other name is written where it stands.
+        struct stat info;
+        if (::lstat(to.path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_size == 0 && info.st_nlink == 1) {
+            bool done = false;
+            const Result written = writeInPlace(to.path, info, bytes, done);
+            if (done)
+                return written;
+        }
+    }
+    return replace(to, bytes);
 }
 
 } // namespace AtomicFile

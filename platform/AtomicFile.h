@@ -48,4 +48,28 @@ struct Result
 // Replaces the file at path by bytes, or creates it, under the rules above.
 Result write(const QString &path, const QByteArray &bytes);
 
+// The pieces of write() for a writer of its own (many files made durable
+// together) that keeps the same rules.
+//
+// Where a new file for a path goes: the name to rename it to (the path, or
+// the file its links lead to) and what stands there now.
+struct Target
+{
+    QByteArray path; // encoded for the system
+    bool exists = false;
+    quint32 mode = 0; // of what exists: its permission bits
+    quint32 owner = 0;
+    quint32 group = 0;
+};
+// The target of a write of path, or the refusal of the rules above (a link
+// the program does not write through, a folder, a device...).
+Result target(const QString &path, Target *target);
+// Writes every byte to fd: 0, or the system's error number (a disk that
+// fills up half-way gives a short write first and the reason only at the
+// next one).
+int writeAll(int fd, const QByteArray &bytes);
+// Gives the new file open at fd the mode, owner and group of the file it is
+// to replace; OthersFile when they cannot be kept.
+Result keepIdentity(int fd, const Target &target);
+
 } // namespace AtomicFile

@@ -7,8 +7,10 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QWaitCondition>
 
 #include <ctime>
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -105,10 +107,21 @@ struct PictureCache::Private
         }
     }
 
+    // A picture one thread is decoding, which the others asking for the same
+    // file as it is wait for instead of decoding it too.
+    struct Decoding
+    {
+        Stamp stamp;
+        bool done = false;
+        QImage image;
+    };
+
     const qsizetype budget;
     const int count;
     QMutex mutex;
-    QHash<QString, Entry> entries; // by path
+    QWaitCondition decoded;
+    QHash<QString, Entry> entries;                       // by path
+    QHash<QString, std::shared_ptr<Decoding>> decodings; // by path
     qsizetype bytes = 0;
     quint64 clock = 0;
 };
@@ -138,23 +151,39 @@ QImage PictureCache::read(const QString &path)
         return {};
     }
     const Stamp stamp(info);
+    std::shared_ptr<Private::Decoding> decoding;
     {
-        const QMutexLocker lock(&d->mutex);
+        QMutexLocker lock(&d->mutex);
         const auto found = d->entries.find(path);
         if (found != d->entries.end() && found->stamp == stamp) {
             found->used = ++d->clock;
             return found->image;
         }
+        // A large picture decoded by several threads at once would take its
+        // memory as many times: the same file is decoded once, the others
+        // wait for it.
+        if (const auto other = d->decodings.constFind(path);
+            other != d->decodings.cend() && (*other)->stamp == stamp) {
+            const std::shared_ptr<Private::Decoding> shared = *other;
+            while (!shared->done)
+                d->decoded.wait(lock.mutex());
+            return shared->image;
+        }
+        decoding = std::make_shared<Private::Decoding>(Private::Decoding{stamp, false, {}});
+        d->decodings.insert(path, decoding);
     }
-    // Decoded outside the lock, so that other threads go on reading meanwhile;
-    // two threads may decode the same file at once, and the last one stored
-    // is kept.
+    // Decoded outside the lock, so that other threads go on reading meanwhile.
     QImage image = PictureFile::read(file);
     if (image.hasAlphaChannel())
         image.convertTo(QImage::Format_ARGB32_Premultiplied);
     // A file that holds no picture is not kept: it may be one still being
     // written, and is tried again at the next read.
     const QMutexLocker lock(&d->mutex);
+    if (d->decodings.value(path) == decoding)
+        d->decodings.remove(path);
+    decoding->image = image;
+    decoding->done = true;
+    d->decoded.wakeAll();
     if (!image.isNull() && stamp.modified < nanoseconds(started) - kSettleNanoseconds)
         d->store(path, stamp, image);
     else

@@ -19,7 +19,8 @@
 //
 // Memory is bounded by a byte budget and a number of pictures. Over the
 // budget, the largest pictures go first; over the number, the ones used least
-// recently. One object may be used from several threads at once.
+// recently. One object may be used from several threads at once; a file
+// asked for by several threads at once is decoded by one of them.
 class PictureCache
 {
 public:

@@ -1,6 +1,7 @@
 #include "render/Batch.h"
 
 #include "document/FaceFile.h"
+#include "platform/AtomicBatch.h"
 #include "platform/RegularFile.h"
 
 #include <QThread>
@@ -49,6 +50,24 @@ QString writeRefusal(const AtomicFile::Result &written)
     }
     return written.reason;
 }
+
+Outcome writeFailure(const Job &job, const AtomicFile::Result &written)
+{
+    return {false, u"cannot write %1: %2"_s.arg(job.output, writeRefusal(written))};
+}
+
+// A face drawn and encoded: the picture file's bytes, or the outcome that
+// ends the job.
+struct Made
+{
+    Outcome outcome;
+    QByteArray bytes;
+};
+
+// Files written together are committed when this many wait, or when the
+// oldest has waited this long.
+constexpr qsizetype kCommitFaces = 4096;
+constexpr std::chrono::seconds kCommitInterval{2};
 
 } // namespace
 
@@ -100,14 +119,16 @@ std::optional<Face> readFaceFile(const QString &path, QString *reason)
     return Face{read.PartFiles, read.PartCodes};
 }
 
-Outcome draw(const Job &job, PartCache &cache, const Settings &settings)
+namespace {
+
+Made make(const Job &job, PartCache &cache, const Settings &settings)
 {
     Face face = job.face;
     if (!job.isCode) {
         QString reason;
         const std::optional<Face> read = readFaceFile(job.input, &reason);
         if (!read)
-            return {false, reason};
+            return {{false, reason}, {}};
         face = *read;
     }
     QStringList unreadable;
@@ -115,21 +136,31 @@ Outcome draw(const Job &job, PartCache &cache, const Settings &settings)
     const Composite::Layers layers = cache.layers(face.PartFiles, &unreadable, &failed);
     if (!failed.isEmpty()) {
         // Drawn without it, the face would be written as if it were whole.
-        return {false,
-                u"not drawn: the part %1 could not be read or decoded"_s.arg(failed.join(u", "_s))};
+        return {{false, u"not drawn: the part %1 could not be read or decoded"_s.arg(
+                            failed.join(u", "_s))},
+                {}};
     }
     const QImage image = picture(layers, settings.longerSide);
-    const AtomicFile::Result written =
-        save(image, job.format, job.output, memo(face), settings.quality);
-    if (!written.ok()) {
-        const QString why = writeRefusal(written);
-        return {false, u"cannot write %1: %2"_s.arg(job.output, why)};
-    }
+    PictureEncoders::Encoded encoded = encode(image, job.format, memo(face), settings.quality);
+    if (!encoded.ok())
+        return {writeFailure(job, encoded.result), {}};
     if (!unreadable.isEmpty()) {
-        return {true,
-                u"drawn without the part %1, which is no picture"_s.arg(unreadable.join(u", "_s))};
+        return {{true,
+                 u"drawn without the part %1, which is no picture"_s.arg(unreadable.join(u", "_s))},
+                std::move(encoded.bytes)};
     }
-    return {true, {}};
+    return {{true, {}}, std::move(encoded.bytes)};
+}
+
+} // namespace
+
+Outcome draw(const Job &job, PartCache &cache, const Settings &settings)
+{
+    const Made made = make(job, cache, settings);
+    if (!made.outcome.ok)
+        return made.outcome;
+    const AtomicFile::Result written = AtomicFile::write(job.output, made.bytes);
+    return written.ok() ? made.outcome : writeFailure(job, written);
 }
 
 bool run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int threads,
@@ -139,11 +170,15 @@ bool run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int
     const qsizetype count = jobs.size();
     if (count == 0)
         return true;
-    if (threads <= 0)
-        threads = QThread::idealThreadCount();
+    const int cores = QThread::idealThreadCount();
+    if (threads <= 0 || threads > cores)
+        threads = cores;
     threads = int(qBound<qsizetype>(1, qsizetype(threads), count));
 
     std::vector<Outcome> outcomes(static_cast<size_t>(count));
+    // Written together: each picture waits in the batch for its commit.
+    AtomicBatch batch;
+    std::vector<AtomicBatch::Staged> staged(settings.together ? size_t(count) : 0);
     std::vector<char> finished(static_cast<size_t>(count), 0);
     std::atomic<qsizetype> next{0};
     std::mutex mutex;
@@ -153,7 +188,19 @@ bool run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int
 
     const auto work = [&] {
         for (qsizetype i = next++; i < count; i = next++) {
-            Outcome outcome = draw(jobs.at(i), cache, settings);
+            Outcome outcome;
+            if (settings.together) {
+                const Made made = make(jobs.at(i), cache, settings);
+                outcome = made.outcome;
+                if (outcome.ok) {
+                    const AtomicFile::Result added =
+                        batch.add(jobs.at(i).output, made.bytes, &staged[size_t(i)]);
+                    if (!added.ok())
+                        outcome = writeFailure(jobs.at(i), added);
+                }
+            } else {
+                outcome = draw(jobs.at(i), cache, settings);
+            }
             const std::lock_guard<std::mutex> lock(mutex);
             outcomes[size_t(i)] = std::move(outcome);
             finished[size_t(i)] = 1;
@@ -195,20 +242,42 @@ bool run(const QList<Job> &jobs, PartCache &cache, const Settings &settings, int
         return false;
     }
 
-    // The calling thread reports, in order, what the workers have finished.
+    // The calling thread reports, in order, what the workers have finished,
+    // once it is committed when the pictures are written together.
     qsizetype reported = 0;
+    qsizetype done = 0;
+    auto lastCommit = std::chrono::steady_clock::now();
     while (reported < count) {
         std::vector<std::pair<qsizetype, Outcome>> ready;
-        qsizetype done = 0;
         {
+            // Until more is done: what was done already waits for its commit.
             std::unique_lock<std::mutex> lock(mutex);
             changed.wait_for(lock, std::chrono::milliseconds(100),
-                             [&] { return finished[size_t(reported)] != 0; });
-            while (reported < count && finished[size_t(reported)]) {
+                             [&] { return doneCount != done; });
+            qsizetype end = reported;
+            while (end < count && finished[size_t(end)])
+                ++end;
+            const bool due = !settings.together || end == count || end - reported >= kCommitFaces ||
+                             std::chrono::steady_clock::now() - lastCommit >= kCommitInterval;
+            for (; due && reported < end; ++reported)
                 ready.emplace_back(reported, std::move(outcomes[size_t(reported)]));
-                ++reported;
-            }
             done = doneCount;
+        }
+        if (settings.together && !ready.empty()) {
+            std::vector<AtomicBatch::Staged> files;
+            std::vector<std::pair<qsizetype, Outcome> *> waiting;
+            for (auto &entry : ready) {
+                if (entry.second.ok) {
+                    files.push_back(std::move(staged[size_t(entry.first)]));
+                    waiting.push_back(&entry);
+                }
+            }
+            const std::vector<AtomicFile::Result> written = batch.commit(files);
+            for (size_t i = 0; i < written.size(); ++i) {
+                if (!written[i].ok())
+                    waiting[i]->second = writeFailure(jobs.at(waiting[i]->first), written[i]);
+            }
+            lastCommit = std::chrono::steady_clock::now();
         }
         for (const auto &[index, outcome] : ready)
             report(index, outcome);

@@ -28,6 +28,9 @@ struct Settings
 {
     int longerSide = 0; // 0: 249 × 265
     int quality = 90;   // JPEG only
+    // The pictures written as batches made durable together (AtomicBatch),
+    // as a folder of them is; otherwise each is an atomic write of its own.
+    bool together = false;
 };
 
 // What became of one job: a written picture, or why none was written. A
@@ -42,13 +45,15 @@ struct Outcome
 // be read, or is no face file).
 std::optional<Face> readFaceFile(const QString &path, QString *reason);
 
-// Reads, draws and writes one job's face.
+// Reads, draws and writes one job's face through AtomicFile::write.
 Outcome draw(const Job &job, PartCache &cache, const Settings &settings);
 
-// Draws every job on threads threads (0: as many as there are cores). report
+// Draws every job on threads threads (0, or more than there are cores: one
+// per core, as more would only hold more pictures in memory at once). report
 // is called on the calling thread for each job in the jobs' order, as soon as
-// it and those before it are done; progress, if given, now and then with the
-// number of jobs done so far.
+// it and those before it are done (written together: committed, which
+// happens every few thousand faces or seconds); progress, if given, now and
+// then with the number of jobs drawn so far.
 //
 // The faces are drawn on threads of Qt's global pool, so that the image work
 // Qt would hand to that pool (conversions, smooth scaling of large pictures)

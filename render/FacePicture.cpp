@@ -60,8 +60,8 @@ PictureEncoders::Memo memo(const Face &face)
     return {faceFile.ok() ? faceFile.bytes : QByteArray(), FaceCode::compose(face.PartCodes)};
 }
 
-AtomicFile::Result save(const QImage &picture, Format format, const QString &path,
-                        const PictureEncoders::Memo &memo, int quality)
+PictureEncoders::Encoded encode(const QImage &picture, Format format,
+                                const PictureEncoders::Memo &memo, int quality)
 {
     // The encoders take rows without padding, which RGB32 always has.
     const auto *pixels = reinterpret_cast<const quint32 *>(picture.constBits());
@@ -69,19 +69,25 @@ AtomicFile::Result save(const QImage &picture, Format format, const QString &pat
     const int height = picture.height();
     switch (format) {
     case Format::Bmp:
-        return PictureEncoders::SaveBMP(pixels, width, height, path);
+        return PictureEncoders::encodeBMP(pixels, width, height);
     case Format::Gif:
-        return PictureEncoders::SaveGIF(pixels, width, height, path, memo);
+        return PictureEncoders::encodeGIF(pixels, width, height, memo);
     case Format::Png:
         // A batch writes thousands: the quicker compression is worth a file a
-        // few per cent larger.
-        return PictureEncoders::DCSavetoPNG(pixels, width, height, path, PictureEncoders::PngFast,
-                                            memo);
+        // quarter larger.
+        return PictureEncoders::encodePNG(pixels, width, height, PictureEncoders::PngFast, memo);
     case Format::Jpeg:
         break;
     }
-    return PictureEncoders::DCSavetoJPEG(pixels, width, height, path,
-                                         quint8(qBound(1, quality, 100)), 0, memo);
+    return PictureEncoders::encodeJPEG(pixels, width, height, quint8(qBound(1, quality, 100)),
+                                       memo);
+}
+
+AtomicFile::Result save(const QImage &picture, Format format, const QString &path,
+                        const PictureEncoders::Memo &memo, int quality)
+{
+    const PictureEncoders::Encoded encoded = encode(picture, format, memo, quality);
+    return encoded.ok() ? AtomicFile::write(path, encoded.bytes) : encoded.result;
 }
 
 } // namespace BatchRender

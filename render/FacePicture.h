@@ -32,8 +32,12 @@ QImage picture(const Composite::Layers &layers, int longerSide = 0);
 // file's bytes and the face code.
 PictureEncoders::Memo memo(const Face &face);
 
-// Writes the picture in the format through the export's encoders (each an
-// atomic write). quality: JPEG only, 1 to 100.
+// The picture's file in the format, made by the export's encoders. quality:
+// JPEG only, 1 to 100.
+PictureEncoders::Encoded encode(const QImage &picture, Format format,
+                                const PictureEncoders::Memo &memo, int quality);
+
+// The same file written to path (an atomic write).
 AtomicFile::Result save(const QImage &picture, Format format, const QString &path,
                         const PictureEncoders::Memo &memo, int quality);
 

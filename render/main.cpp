@@ -41,7 +41,11 @@ const char *const kDescription =
     ".png .jpg .jpeg); several faces go into the folder -o DIR, each named after\n"
     "its face file or its code, in the --format given (png when none is). An\n"
     "-o that is an existing folder or ends with / is always a folder, created\n"
-    "when missing. Files are replaced only once completely written.\n"
+    "when missing. Files are replaced only once completely written: pictures\n"
+    "for a folder are written under temporary names (.kaogumi-render-*.tmp),\n"
+    "flushed to the disk together and then renamed, every few thousand faces;\n"
+    "a run cut short leaves its temporary files, which the next run into the\n"
+    "folder removes.\n"
     "\n"
     "A part that is no picture (a missing file, a folder, a file of no picture\n"
     "format) is left out of the face with a warning. A part that is a picture\n"
@@ -203,7 +207,9 @@ int main(int argc, char *argv[])
         u"are relative. Default: the folder of this program."_s,
         u"dir"_s);
     const QCommandLineOption jobsOption({u"j"_s, u"jobs"_s},
-                                        u"Faces drawn at once (default: one per core)."_s, u"n"_s);
+                                        u"Faces drawn at once (default and most: one per "
+                                        u"core; more would only take more memory)."_s,
+                                        u"n"_s);
     parser.addOptions({codeOption, randomOption, outputOption, formatOption, sizeOption,
                        qualityOption, partsOption, jobsOption});
     parser.addPositionalArgument(u"files"_s, u"Face files to draw."_s, u"[face files...]"_s);
@@ -277,6 +283,7 @@ int main(int argc, char *argv[])
     }
     if (!format)
         format = Format::Png;
+    settings.together = intoFolder;
     if (intoFolder && !QDir().mkpath(output)) {
         printErr(u"kaogumi-render: %1: cannot create the folder\n"_s.arg(output));
         return SomeFailed;

@@ -22,7 +22,7 @@ using PictureEncoders::Memo;
 
 namespace {
 
-enum class Format { BMP, PNG, JPEG, GIF };
+enum class Format { BMP, PNG, PNGFast, JPEG, GIF };
 
 const char *extension(Format format)
 {
@@ -30,6 +30,7 @@ const char *extension(Format format)
     case Format::BMP:
         return "bmp";
     case Format::PNG:
+    case Format::PNGFast:
         return "png";
     case Format::JPEG:
         return "jpg";
@@ -48,7 +49,9 @@ AtomicFile::Result save(Format format, const QImage &picture, const QString &pat
     case Format::BMP:
         return PictureEncoders::SaveBMP(pixels, w, h, path);
     case Format::PNG:
-        return PictureEncoders::DCSavetoPNG(pixels, w, h, path, 0, memo);
+    case Format::PNGFast:
+        return PictureEncoders::DCSavetoPNG(
+            pixels, w, h, path, format == Format::PNG ? 0 : PictureEncoders::PngFast, memo);
     case Format::JPEG:
         return PictureEncoders::DCSavetoJPEG(pixels, w, h, path, quality, 0, memo);
     case Format::GIF:
@@ -176,6 +179,9 @@ private Q_SLOTS:
         const QImage face = facePicture(), many = gradient(), few = colours256();
         QTest::newRow("BMP, every pixel its own colour") << Format::BMP << many << 0 << 0.0;
         QTest::newRow("PNG, every pixel its own colour") << Format::PNG << many << 0 << 0.0;
+        QTest::newRow("fast PNG of a face") << Format::PNGFast << face << 0 << 0.0;
+        QTest::newRow("fast PNG, every pixel its own colour")
+            << Format::PNGFast << many << 0 << 0.0;
         QTest::newRow("GIF of a face") << Format::GIF << face << 0 << 0.0;
         QTest::newRow("GIF of exactly 256 colours") << Format::GIF << few << 0 << 0.0;
         QTest::newRow("GIF of one colour") << Format::GIF << blank() << 0 << 0.0;
