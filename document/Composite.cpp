@@ -3,9 +3,11 @@
 #include "document/Categories.h"
 
 #include "platform/PictureCache.h"
+#include "platform/ScalablePicture.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPaintEngine>
 #include <QPainter>
 
 namespace Composite {
@@ -70,9 +72,16 @@ QString realPartPath(const QString &appDir, const QString &entry)
         return {};
     const QString path = partPath(appDir, entry);
     // The name as it stands first, then in another letter case.
-    QString real = insideLibrary(appDir, path);
-    if (real.isEmpty() && !QFileInfo(path).exists())
-        real = insideLibrary(appDir, findIgnoringCase(path));
+    const auto find = [&](const QString &wanted) {
+        QString real = insideLibrary(appDir, wanted);
+        if (real.isEmpty() && !QFileInfo(wanted).exists())
+            real = insideLibrary(appDir, findIgnoringCase(wanted));
+        return real;
+    };
+    QString real = find(path);
+    if (real.isEmpty() && path.endsWith(u".png", Qt::CaseInsensitive) &&
+        !QFileInfo(path).exists() && findIgnoringCase(path).isEmpty())
+        real = find(path.chopped(4) + QStringLiteral(".svg"));
     return real;
 }
 
@@ -82,10 +91,54 @@ QImage loadPart(const QString &appDir, const QString &entry)
     return real.isEmpty() ? QImage() : PictureCache::shared().read(real);
 }
 
+QSize Part::size() const
+{
+    return drawing ? drawing->size() : image.size();
+}
+
+namespace {
+
+Part loadLayer(const QString &appDir, const QString &entry)
+{
+    const QString real = realPartPath(appDir, entry);
+    if (real.isEmpty())
+        return {};
+    PictureFile::Picture picture = PictureCache::shared().load(real);
+    Part part(std::move(picture.image));
+    part.drawing = std::move(picture.drawing);
+    part.path = real;
+    return part;
+}
+
+// Whether the painter keeps shapes as shapes: a file of shapes, whose reader
+// draws them at its own resolution.
+bool drawsShapes(const QPainter &painter)
+{
+    const QPaintEngine *engine = painter.paintEngine();
+    return engine && (engine->type() == QPaintEngine::SVG || engine->type() == QPaintEngine::Pdf);
+}
+
+void drawPart(QPainter &painter, const Part &part, const QRectF &box)
+{
+    if (!part.drawing) {
+        painter.drawImage(box, part.image);
+    } else if (drawsShapes(painter)) {
+        part.drawing->paint(painter, box);
+    } else {
+        // The device's own pixels that the box covers, the density of the
+        // device (a screen's) and the painter's scale (a picture's) both.
+        const QRectF covered = painter.deviceTransform().mapRect(box);
+        const QSize pixels(qMax(1, qRound(covered.width())), qMax(1, qRound(covered.height())));
+        painter.drawImage(box, PictureCache::shared().drawn(part.path, part.drawing, pixels));
+    }
+}
+
+} // namespace
+
 Layers loadLayers(const QString &appDir, const FaceParts &partFiles)
 {
-    return {loadPart(appDir, partFiles.Outline), loadPart(appDir, partFiles.Eyes),
-            loadPart(appDir, partFiles.Hair), loadPart(appDir, partFiles.Mouth)};
+    return {loadLayer(appDir, partFiles.Outline), loadLayer(appDir, partFiles.Eyes),
+            loadLayer(appDir, partFiles.Hair), loadLayer(appDir, partFiles.Mouth)};
 }
 
 void paint(QPainter &painter, const Layers &layers)
@@ -96,24 +149,26 @@ void paint(QPainter &painter, const Layers &layers)
     painter.fillRect(surface, Qt::white);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
 
-    if (!layers.outline.isNull())
-        painter.drawImage(OutlineOrigin, layers.outline);
     const struct
     {
-        const QImage &image;
+        const Part &part;
         QRect box;
-    } boxed[] = {{layers.eyes, EyesBox}, {layers.hair, HairBox}, {layers.mouth, MouthBox}};
-    for (const auto &layer : boxed) {
-        if (!layer.image.isNull())
-            painter.drawImage(layer.box, layer.image);
+    } layered[] = {{layers.outline, QRect(OutlineOrigin, layers.outline.size())},
+                   {layers.eyes, EyesBox},
+                   {layers.hair, HairBox},
+                   {layers.mouth, MouthBox}};
+    for (const auto &layer : layered) {
+        if (!layer.part.isNull())
+            drawPart(painter, layer.part, layer.box);
     }
     painter.restore();
 }
 
-QImage picture(const Layers &layers)
+QImage picture(const Layers &layers, QSize size)
 {
-    QImage image(SurfaceWidth, SurfaceHeight, QImage::Format_RGB32);
+    QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
+    painter.scale(qreal(size.width()) / SurfaceWidth, qreal(size.height()) / SurfaceHeight);
     paint(painter, layers);
     return image;
 }

@@ -187,11 +187,14 @@ void paint(QPainter &painter, const Card &card)
         faceHeightMm = FaceBottomLimitMm - FaceTopMm;
         faceWidthMm = faceHeightMm * Composite::SurfaceWidth / Composite::SurfaceHeight;
     }
+    // The picture has the device's own dots (a drawing among the parts is
+    // drawn at the printer's resolution), and lands on them one for one.
+    const QRectF face(d.x(FaceRightMm - faceWidthMm), d.y(FaceTopMm), d.x(faceWidthMm),
+                      d.y(faceHeightMm));
+    const QRect dots = painter.deviceTransform().mapRect(face).toAlignedRect();
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(
-        QRectF(d.x(FaceRightMm - faceWidthMm), d.y(FaceTopMm), d.x(faceWidthMm), d.y(faceHeightMm)),
-        Composite::picture(card.layers));
+    painter.drawImage(face, Composite::picture(card.layers, dots.size().expandedTo({1, 1})));
     painter.restore();
 
     painter.restore();

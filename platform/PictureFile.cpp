@@ -1,6 +1,7 @@
 #include "platform/PictureFile.h"
 
 #include "platform/RegularFile.h"
+#include "platform/ScalablePicture.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -121,29 +122,19 @@ bool isSafeSvg(const QByteArray &bytes)
     return subtreeWork(subtreeWork, 0, 0) <= kMaxSvgWork;
 }
 
-// An SVG drawn at its own size, or made smaller, in its proportions, to fit
-// ScalableSide: its own size is whatever it names, a canvas of thousands of
-// pixels as readily as one of a part's, and drawing costs as its area does.
-QImage readSvg(QFile &file)
+// An SVG as a drawing of its own size, or made smaller, in its proportions,
+// to fit ScalableSide: its own size is whatever it names, a canvas of
+// thousands of pixels as readily as one of a part's, and drawing costs as its
+// area does.
+std::shared_ptr<const ScalablePicture> readSvg(QFile &file)
 {
     if (file.size() > kMaxSvgBytes || !file.seek(0))
-        return {};
+        return nullptr;
     const QByteArray bytes = file.read(kMaxSvgBytes);
     // Compressed SVG (svgz) is not read: what it inflates to is unbounded.
     if (bytes.startsWith("\x1f\x8b") || !isSafeSvg(bytes))
-        return {};
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "svg");
-    reader.setAutoDetectImageFormat(false);
-    QSize size = reader.size();
-    if (size.isEmpty())
-        return {};
-    if (size.width() > ScalableSide || size.height() > ScalableSide)
-        size = size.scaled(ScalableSide, ScalableSide, Qt::KeepAspectRatio).expandedTo({1, 1});
-    reader.setScaledSize(size);
-    return reader.read();
+        return nullptr;
+    return ScalablePicture::fromSvg(bytes, ScalableSide);
 }
 
 // The formats a picture held in memory is told to be in by its first bytes.
@@ -214,14 +205,20 @@ QImage read(const QString &path)
 
 QImage read(QFile &file)
 {
+    const Picture picture = load(file);
+    return picture.drawing ? picture.drawing->picture(picture.drawing->size()) : picture.image;
+}
+
+Picture load(QFile &file)
+{
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     if (reader.format() == "svg" || reader.format() == "svgz")
-        return readSvg(file);
+        return {{}, readSvg(file)};
     QImage image = clearedPicture(reader);
     if (!reader.read(&image))
         return {};
-    return image;
+    return {image, nullptr};
 }
 
 QImage decode(const QByteArray &bytes, const QList<QByteArray> &formats, int largestSide)

@@ -118,9 +118,8 @@ Outcome draw(const Job &job, PartCache &cache, const Settings &settings)
         return {false,
                 u"not drawn: the part %1 could not be read or decoded"_s.arg(failed.join(u", "_s))};
     }
-    const QImage image = picture(layers, settings.longerSide);
     const AtomicFile::Result written =
-        save(image, job.format, job.output, memo(face), settings.quality);
+        save(layers, settings.longerSide, job.format, job.output, memo(face), settings.quality);
     if (!written.ok()) {
         const QString why = writeRefusal(written);
         return {false, u"cannot write %1: %2"_s.arg(job.output, why)};
