@@ -36,20 +36,6 @@ struct Fixture
     Main w;
 };
 
-// The mean difference of the colour channels of two pictures of one size.
-double meanDifference(const QImage &a, const QImage &b)
-{
-    qint64 sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return double(sum) / (3.0 * a.width() * a.height());
-}
-
 } // namespace
 
 class TestPictureExport : public QObject
@@ -85,14 +71,16 @@ private Q_SLOTS:
         QFETCH(QString, written);
         QFETCH(QByteArray, format);
         Fixture f;
+        // Eyes that are a drawing: shapes in the SVG, drawn in the others.
+        f.w.document().PartFiles.Eyes = f.app.addDrawing(u"目"_s, u"e.svg"_s, {40, 40}, Qt::cyan);
         f.choose(typed, filter);
         f.w.Label1->clear();
         f.w.findChild<QAction *>(u"F_SavePic"_s)->trigger();
 
         const FileDlg::Request &asked = f.files.asked.first();
         QCOMPARE(asked.title, u"顔を画像として保存"_s);
-        QCOMPARE(asked.descriptions,
-                 (QStringList{u"ビットマップ"_s, u"PNG"_s, u"JPEG"_s, u"SVG"_s, u"すべてのファイル "_s}));
+        QCOMPARE(asked.descriptions, (QStringList{u"ビットマップ"_s, u"PNG"_s, u"JPEG"_s, u"SVG"_s,
+                                                  u"すべてのファイル "_s}));
         QVERIFY(asked.fileName.isEmpty());
         // Redrawn before writing, and the face is left as it was.
         QCOMPARE(f.w.Label1->text(), u"403120701"_s);
