@@ -126,10 +126,16 @@ void drawPart(QPainter &painter, const Part &part, const QRectF &box)
         part.drawing->paint(painter, box);
     } else {
         // The device's own pixels that the box covers, the density of the
-        // device (a screen's) and the painter's scale (a picture's) both.
-        const QRectF covered = painter.deviceTransform().mapRect(box);
-        const QSize pixels(qMax(1, qRound(covered.width())), qMax(1, qRound(covered.height())));
-        painter.drawImage(box, PictureCache::shared().drawn(part.path, part.drawing, pixels));
+        // device (a screen's) and the painter's scale (a picture's) both,
+        // taken to whole pixels: the drawing drawn at their size lands on
+        // them one for one, not shifted by a fraction and blurred.
+        const QTransform toDevice = painter.deviceTransform();
+        const QRectF covered = toDevice.mapRect(box);
+        const QPoint topLeft = covered.topLeft().toPoint();
+        const QRect pixels(topLeft, QSize(qMax(1, qRound(covered.right()) - topLeft.x()),
+                                          qMax(1, qRound(covered.bottom()) - topLeft.y())));
+        painter.drawImage(toDevice.inverted().mapRect(QRectF(pixels)),
+                          PictureCache::shared().drawn(part.path, part.drawing, pixels.size()));
     }
 }
 
