@@ -67,7 +67,9 @@ constexpr qint64 kMaxDroppedBytes = qint64(64) << 20;
 // The formats a dropped picture is decoded from: what the export writes
 // (BMP, PNG, JPEG, GIF) and what phones and scanners give of a printed card
 // (JPEG, PNG, TIFF, WebP). No other decoder ever sees a dropped file: an SVG
-// drawn at the canvas it names kept the window busy for minutes.
+// drawn at the canvas it names kept the window busy for minutes. An SVG the
+// export wrote is read for its memo alone, from its first bytes, and never
+// drawn.
 const QList<QByteArray> kDroppedFormats{"png", "jpeg", "gif", "bmp", "tiff", "webp"};
 
 } // namespace
@@ -82,6 +84,21 @@ void FaceDrop::openFile(const QString &path)
         return;
     }
 
+    const bool small = file.bytes.size() <= kMaxDroppedBytes;
+    // An exported picture: its face file goes through the reader, and the
+    // reader's refusals hold for it as for a file. Told before a face file,
+    // since the text of an SVG may pass for a face file's fields.
+    if (const auto memo = small ? PictureEncoders::readMemo(file.bytes) : std::nullopt;
+        memo && !memo->faceFile.isEmpty()) {
+        const FaceFile::ReadResult face = FaceFile::read(memo->faceFile);
+        if (!face.ok()) {
+            refuse(FaceFile::readRefusalMessage(face.reason));
+            return;
+        }
+        m_session.adoptFace(face.PartFiles, face.PartCodes);
+        return;
+    }
+
     // A face file is opened as Open opens it: the session reads it again,
     // as a regular file, after "save first?", whose Save may have written it.
     if (FaceFile::read(file.bytes.left(FaceFile::MaxFileBytes)).ok()) {
@@ -89,20 +106,7 @@ void FaceDrop::openFile(const QString &path)
         return;
     }
 
-    if (file.bytes.size() <= kMaxDroppedBytes) {
-        // An exported picture: its face file goes through the reader, and the
-        // reader's refusals hold for it as for a file.
-        if (const auto memo = PictureEncoders::readMemo(file.bytes);
-            memo && !memo->faceFile.isEmpty()) {
-            const FaceFile::ReadResult face = FaceFile::read(memo->faceFile);
-            if (!face.ok()) {
-                refuse(FaceFile::readRefusalMessage(face.reason));
-                return;
-            }
-            m_session.adoptFace(face.PartFiles, face.PartCodes);
-            return;
-        }
-
+    if (small) {
         const QImage picture =
             PictureFile::decode(file.bytes, kDroppedFormats, CardReader::LargestSide);
         if (const auto code = CardReader::faceCode(picture)) {
