@@ -45,7 +45,8 @@ QString realPartPath(const QString &appDir, const QString &entry);
 // at afresh each time; its picture is decoded again unless the file is
 // unchanged since it was last decoded (PictureCache), so a part replaced,
 // rewritten or removed shows at the next redraw as it is then. Pictures with
-// transparency come with their alpha premultiplied.
+// transparency come with their alpha premultiplied; a drawing comes drawn at
+// its own size. loadLayers() reads parts the same way.
 QImage loadPart(const QString &appDir, const QString &entry);
 
 // One layer of the face as its file holds it: a picture of pixels, drawn as it
