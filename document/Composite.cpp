@@ -134,8 +134,15 @@ void drawPart(QPainter &painter, const Part &part, const QRectF &box)
         const QPoint topLeft = covered.topLeft().toPoint();
         const QRect pixels(topLeft, QSize(qMax(1, qRound(covered.right()) - topLeft.x()),
                                           qMax(1, qRound(covered.bottom()) - topLeft.y())));
-        painter.drawImage(toDevice.inverted().mapRect(QRectF(pixels)),
-                          PictureCache::shared().drawn(part.path, part.drawing, pixels.size()));
+        const QImage drawn = PictureCache::shared().drawn(part.path, part.drawing, pixels.size());
+        // Put down in the device's own pixels, one for one, as a copy: a
+        // picture placed through the density's scale or with smoothing on
+        // takes the painter's path for scaling even then, many times as slow.
+        painter.save();
+        painter.setWorldTransform(toDevice.inverted() * painter.worldTransform());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(pixels.topLeft(), drawn);
+        painter.restore();
     }
 }
 
