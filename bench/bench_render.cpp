@@ -83,6 +83,28 @@ QString mouthEntry(int i, const QString &suffix = u"png"_s)
     return u"口\\m%1.%2"_s.arg(i, 2, 10, QChar(u'0')).arg(suffix);
 }
 
+// The decisions of the benchmark's loop: another mouth of the suffix each
+// time, given a new modification time first, as if it had never been drawn,
+// so that the redraw has that one part to read again.
+void decideMouths(benchmark::State &state, Main &main, const QString &suffix)
+{
+    const QDateTime yesterday = QDateTime::currentDateTime().addDays(-1);
+    int decisions = 0;
+    for (auto _ : state) {
+        const int mouth = ++decisions % kMouths;
+        state.PauseTiming();
+        QFile file(
+            Library::get().dir.filePath(u"口/m%1.%2"_s.arg(mouth, 2, 10, QChar(u'0')).arg(suffix)));
+        if (!file.open(QIODevice::ReadWrite) ||
+            !file.setFileTime(yesterday.addSecs(decisions), QFileDevice::FileModificationTime))
+            state.SkipWithError("cannot set the part's modification time");
+        file.close();
+        state.ResumeTiming();
+        main.takePart(Category::Mouth, mouthEntry(mouth, suffix),
+                      u"%1"_s.arg(mouth, 2, 10, QChar(u'0')));
+    }
+}
+
 // The main window with its surface at ratio times the pixels, as on a screen
 // of that density.
 void setDensity(Main &main, int ratio)
@@ -164,19 +186,7 @@ void BM_DecisionWithLargePart(benchmark::State &state)
     Main main(library.path());
     main.document().PartFiles = library.large;
     main.Render();
-    const QDateTime yesterday = QDateTime::currentDateTime().addDays(-1);
-    int decisions = 0;
-    for (auto _ : state) {
-        const int mouth = ++decisions % kMouths;
-        state.PauseTiming();
-        QFile file(library.dir.filePath(u"口/m%1.png"_s.arg(mouth, 2, 10, QChar(u'0'))));
-        if (!file.open(QIODevice::ReadWrite) ||
-            !file.setFileTime(yesterday.addSecs(decisions), QFileDevice::FileModificationTime))
-            state.SkipWithError("cannot set the part's modification time");
-        file.close();
-        state.ResumeTiming();
-        main.takePart(Category::Mouth, mouthEntry(mouth), u"%1"_s.arg(mouth, 2, 10, QChar(u'0')));
-    }
+    decideMouths(state, main, u"png"_s);
 }
 BENCHMARK(BM_DecisionWithLargePart)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
@@ -208,20 +218,7 @@ void BM_DecisionDrawings2x(benchmark::State &state)
     setDensity(main, 2);
     main.document().PartFiles = library.drawings;
     main.Render();
-    const QDateTime yesterday = QDateTime::currentDateTime().addDays(-1);
-    int decisions = 0;
-    for (auto _ : state) {
-        const int mouth = ++decisions % kMouths;
-        state.PauseTiming();
-        QFile file(library.dir.filePath(u"口/m%1.svg"_s.arg(mouth, 2, 10, QChar(u'0'))));
-        if (!file.open(QIODevice::ReadWrite) ||
-            !file.setFileTime(yesterday.addSecs(decisions), QFileDevice::FileModificationTime))
-            state.SkipWithError("cannot set the part's modification time");
-        file.close();
-        state.ResumeTiming();
-        main.takePart(Category::Mouth, mouthEntry(mouth, u"svg"_s),
-                      u"%1"_s.arg(mouth, 2, 10, QChar(u'0')));
-    }
+    decideMouths(state, main, u"svg"_s);
 }
 BENCHMARK(BM_DecisionDrawings2x)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 

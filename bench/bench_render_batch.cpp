@@ -47,6 +47,22 @@ QStringList randomCodes(int count)
     return codes;
 }
 
+// The benchmark's loop: the jobs drawn from the parts in appDir on threads.
+void runBatch(benchmark::State &state, const QList<Job> &jobs, const QString &appDir, int threads)
+{
+    qsizetype failed = 0;
+    for (auto _ : state) {
+        // A fresh cache each time: the command reads its parts once per call.
+        PartCache cache(appDir);
+        run(jobs, cache, Settings{}, threads,
+            [&](qsizetype, const Outcome &outcome) { failed += outcome.ok ? 0 : 1; });
+    }
+    if (failed)
+        state.SkipWithError("a face was not written");
+    state.counters["faces/s"] =
+        benchmark::Counter(double(state.iterations()) * jobs.size(), benchmark::Counter::kIsRate);
+}
+
 // args: threads, on disk.
 void BM_Batch(benchmark::State &state)
 {
@@ -57,17 +73,7 @@ void BM_Batch(benchmark::State &state)
         jobs.append(Job{code, true, library.faceFromCode(code), dir.filePath(code + u".png"_s),
                         Format::Png});
     }
-    qsizetype failed = 0;
-    for (auto _ : state) {
-        // A fresh cache each time: the command reads its parts once per call.
-        PartCache cache(kAppDir);
-        run(jobs, cache, Settings{}, int(state.range(0)),
-            [&](qsizetype, const Outcome &outcome) { failed += outcome.ok ? 0 : 1; });
-    }
-    if (failed)
-        state.SkipWithError("a face was not written");
-    state.counters["faces/s"] =
-        benchmark::Counter(double(state.iterations()) * kFaces, benchmark::Counter::kIsRate);
+    runBatch(state, jobs, kAppDir, int(state.range(0)));
 }
 BENCHMARK(BM_Batch)
     ->ArgNames({"threads", "disk"})
@@ -168,16 +174,7 @@ void BM_TypicalLibrary(benchmark::State &state)
         jobs.append(Job{code, true, library.faceFromCode(code), dir.filePath(code + u".png"_s),
                         Format::Png});
     }
-    qsizetype failed = 0;
-    for (auto _ : state) {
-        PartCache cache(parts.dir.path());
-        run(jobs, cache, Settings{}, 2,
-            [&](qsizetype, const Outcome &outcome) { failed += outcome.ok ? 0 : 1; });
-    }
-    if (failed)
-        state.SkipWithError("a face was not written");
-    state.counters["faces/s"] =
-        benchmark::Counter(double(state.iterations()) * kFaces, benchmark::Counter::kIsRate);
+    runBatch(state, jobs, parts.dir.path(), 2);
 }
 BENCHMARK(BM_TypicalLibrary)
     ->ArgName("drawings")
