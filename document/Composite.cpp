@@ -10,6 +10,12 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <iterator>
+#include <optional>
+
 namespace Composite {
 
 QString partPath(const QString &appDir, const QString &entry)
@@ -39,6 +45,16 @@ QString findIgnoringCase(const QString &path)
     return {};
 }
 
+// The path with every link followed, as the system resolves it (what
+// QFileInfo::canonicalFilePath gives, at a fraction of its cost: a redraw
+// asks for eight); empty when it leads nowhere.
+QString realPath(const QString &path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(QFile::encodeName(path).constData(), resolved) ? QFile::decodeName(resolved)
+                                                                     : QString();
+}
+
 // Parts come from the parts library: the application folder and its four
 // category folders, which may be links to where the system keeps its data
 // (/usr/share). An entry that leads out of them is not one the program
@@ -48,34 +64,46 @@ QString findIgnoringCase(const QString &path)
 // path, all links followed, is what must lie inside one of the folders' real
 // paths; and that path is what is read. Empty when the file is outside or
 // missing.
-QString insideLibrary(const QString &appDir, const QString &path)
+// The folders' real paths are looked up when first needed, once for the
+// parts of a face.
+class LibraryFolders
 {
-    const QString real = QFileInfo(path).canonicalFilePath();
-    if (real.isEmpty())
+public:
+    explicit LibraryFolders(const QString &appDir) : m_appDir(appDir) {}
+
+    // The file's real path when it lies inside one of the folders.
+    QString inside(const QString &path)
+    {
+        const QString real = realPath(path);
+        if (real.isEmpty())
+            return {};
+        for (size_t i = 0; i < m_real.size(); ++i) {
+            if (!m_real[i]) {
+                m_real[i] = realPath(i == 0 ? m_appDir
+                                            : m_appDir + u'/' +
+                                                  Categories::word(Categories::Drawing[i - 1]));
+            }
+            if (!m_real[i]->isEmpty() && real.startsWith(*m_real[i] + u'/'))
+                return real;
+        }
         return {};
-    QStringList roots{appDir};
-    for (Category category : Categories::Drawing)
-        roots.append(appDir + u'/' + Categories::word(category));
-    for (const QString &folder : std::as_const(roots)) {
-        const QString root = QFileInfo(folder).canonicalFilePath();
-        if (!root.isEmpty() && real.startsWith(root + u'/'))
-            return real;
     }
-    return {};
-}
 
-} // namespace
+private:
+    const QString &m_appDir;
+    std::array<std::optional<QString>, 1 + std::size(Categories::Drawing)> m_real;
+};
 
-QString realPartPath(const QString &appDir, const QString &entry)
+QString realPartPath(LibraryFolders &folders, const QString &appDir, const QString &entry)
 {
     if (entry.isEmpty())
         return {};
     const QString path = partPath(appDir, entry);
     // The name as it stands first, then in another letter case.
     const auto find = [&](const QString &wanted) {
-        QString real = insideLibrary(appDir, wanted);
+        QString real = folders.inside(wanted);
         if (real.isEmpty() && !QFileInfo(wanted).exists())
-            real = insideLibrary(appDir, findIgnoringCase(wanted));
+            real = folders.inside(findIgnoringCase(wanted));
         return real;
     };
     QString real = find(path);
@@ -83,6 +111,14 @@ QString realPartPath(const QString &appDir, const QString &entry)
         !QFileInfo(path).exists() && findIgnoringCase(path).isEmpty())
         real = find(path.chopped(4) + QStringLiteral(".svg"));
     return real;
+}
+
+} // namespace
+
+QString realPartPath(const QString &appDir, const QString &entry)
+{
+    LibraryFolders folders(appDir);
+    return realPartPath(folders, appDir, entry);
 }
 
 QImage loadPart(const QString &appDir, const QString &entry)
@@ -98,9 +134,9 @@ QSize Part::size() const
 
 namespace {
 
-Part loadLayer(const QString &appDir, const QString &entry)
+Part loadLayer(LibraryFolders &folders, const QString &appDir, const QString &entry)
 {
-    const QString real = realPartPath(appDir, entry);
+    const QString real = realPartPath(folders, appDir, entry);
     if (real.isEmpty())
         return {};
     PictureFile::Picture picture = PictureCache::shared().load(real);
@@ -150,8 +186,10 @@ void drawPart(QPainter &painter, const Part &part, const QRectF &box)
 
 Layers loadLayers(const QString &appDir, const FaceParts &partFiles)
 {
-    return {loadLayer(appDir, partFiles.Outline), loadLayer(appDir, partFiles.Eyes),
-            loadLayer(appDir, partFiles.Hair), loadLayer(appDir, partFiles.Mouth)};
+    LibraryFolders folders(appDir);
+    return {loadLayer(folders, appDir, partFiles.Outline),
+            loadLayer(folders, appDir, partFiles.Eyes), loadLayer(folders, appDir, partFiles.Hair),
+            loadLayer(folders, appDir, partFiles.Mouth)};
 }
 
 void paint(QPainter &painter, const Layers &layers)
