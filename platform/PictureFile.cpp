@@ -29,12 +29,13 @@ constexpr qint64 kMaxSvgWork = 50'000;
 // A chain of uses of uses deeper than this is no drawing of a part.
 constexpr int kMaxUseDepth = 64;
 
-// Whether an SVG may be drawn: it reads nothing but itself (every reference
-// names a part of the document, "#id", or carries its data, "data:"; no
-// style sheet is taken from elsewhere), and its work stays within
-// kMaxSvgWork. The renderer would otherwise draw any picture file an
-// <image> names, and reused groups grow tenfold with each level.
-bool isSafeSvg(const QByteArray &bytes)
+// The work of drawing an SVG, or -1 when it may not be drawn: it may when it
+// reads nothing but itself (every reference names a part of the document,
+// "#id", or carries its data, "data:"; no style sheet is taken from
+// elsewhere), and its work stays within kMaxSvgWork. The renderer would
+// otherwise draw any picture file an <image> names, and reused groups grow
+// tenfold with each level.
+qint64 svgWork(const QByteArray &bytes)
 {
     struct Element
     {
@@ -55,12 +56,12 @@ bool isSafeSvg(const QByteArray &bytes)
         switch (xml.readNext()) {
         case QXmlStreamReader::ProcessingInstruction:
             if (xml.processingInstructionTarget() == u"xml-stylesheet")
-                return false;
+                return -1;
             break;
         case QXmlStreamReader::StartElement: {
             const qsizetype at = qsizetype(elements.size());
             if (at >= kMaxSvgWork)
-                return false;
+                return -1;
             Element element;
             for (const QXmlStreamAttribute &attribute : xml.attributes()) {
                 element.work += attribute.value().size();
@@ -70,7 +71,7 @@ bool isSafeSvg(const QByteArray &bytes)
                         if (xml.name() == u"use")
                             uses.push_back({at, value.mid(1).toString()});
                     } else if (!value.startsWith(u"data:", Qt::CaseInsensitive)) {
-                        return false;
+                        return -1;
                     }
                 } else if (attribute.name() == u"id") {
                     ids.insert(attribute.value().toString(), at);
@@ -92,7 +93,7 @@ bool isSafeSvg(const QByteArray &bytes)
         }
     }
     if (xml.hasError() || elements.empty())
-        return false;
+        return -1;
 
     // The work of an element's subtree: its elements' own work, and the
     // work of what each use inside it uses. Elements are numbered in the
@@ -119,7 +120,8 @@ bool isSafeSvg(const QByteArray &bytes)
         work[size_t(at)] = qMin(total, kMaxSvgWork + 1);
         return work[size_t(at)];
     };
-    return subtreeWork(subtreeWork, 0, 0) <= kMaxSvgWork;
+    const qint64 total = subtreeWork(subtreeWork, 0, 0);
+    return total <= kMaxSvgWork ? total : -1;
 }
 
 // An SVG as a drawing of its own size, or made smaller, in its proportions,
@@ -132,9 +134,15 @@ std::shared_ptr<const ScalablePicture> readSvg(QFile &file)
         return nullptr;
     const QByteArray bytes = file.read(kMaxSvgBytes);
     // Compressed SVG (svgz) is not read: what it inflates to is unbounded.
-    if (bytes.startsWith("\x1f\x8b") || !isSafeSvg(bytes))
+    const qint64 work = bytes.startsWith("\x1f\x8b") ? -1 : svgWork(bytes);
+    if (work < 0)
         return nullptr;
-    return ScalablePicture::fromSvg(bytes, ScalableSide);
+    // Drawing costs its work times its area: a drawing is drawn larger only
+    // as far as that stays within what the most work drawn at ScalableSide
+    // costs. A part's few shapes reach any size a target needs; a drawing
+    // made of the most work there may be stays at ScalableSide.
+    const qint64 area = kMaxSvgWork * ScalableSide * ScalableSide / qMax<qint64>(work, 1);
+    return ScalablePicture::fromSvg(bytes, ScalableSide, area);
 }
 
 // The formats a picture held in memory is told to be in by its first bytes.

@@ -15,15 +15,16 @@ struct ScalablePicture::Private
 };
 
 ScalablePicture::ScalablePicture(std::unique_ptr<QSvgRenderer> renderer, QSize size,
-                                 qsizetype bytes)
-    : d(new Private{{}, std::move(renderer)}), m_size(size), m_bytes(bytes)
+                                 qsizetype bytes, qint64 largestArea)
+    : d(new Private{{}, std::move(renderer)}), m_size(size), m_bytes(bytes),
+      m_largestArea(qBound<qint64>(1, largestArea, MaxDrawnPixels))
 {
 }
 
 ScalablePicture::~ScalablePicture() = default;
 
 std::shared_ptr<const ScalablePicture> ScalablePicture::fromSvg(const QByteArray &bytes,
-                                                                int largestSide)
+                                                                int largestSide, qint64 largestArea)
 {
     auto renderer = std::make_unique<QSvgRenderer>(bytes);
     QSize size = renderer->defaultSize();
@@ -32,7 +33,7 @@ std::shared_ptr<const ScalablePicture> ScalablePicture::fromSvg(const QByteArray
     if (size.width() > largestSide || size.height() > largestSide)
         size = size.scaled(largestSide, largestSide, Qt::KeepAspectRatio).expandedTo({1, 1});
     return std::shared_ptr<const ScalablePicture>(
-        new ScalablePicture(std::move(renderer), size, bytes.size()));
+        new ScalablePicture(std::move(renderer), size, bytes.size(), largestArea));
 }
 
 QImage ScalablePicture::picture(QSize pixels) const
@@ -42,8 +43,8 @@ QImage ScalablePicture::picture(QSize pixels) const
     if (pixels.width() > MaxDrawnSide || pixels.height() > MaxDrawnSide)
         pixels = pixels.scaled(MaxDrawnSide, MaxDrawnSide, Qt::KeepAspectRatio);
     const qint64 area = qint64(pixels.width()) * pixels.height();
-    if (area > MaxDrawnPixels) {
-        const double shrink = std::sqrt(double(MaxDrawnPixels) / double(area));
+    if (area > m_largestArea) {
+        const double shrink = std::sqrt(double(m_largestArea) / double(area));
         pixels = QSize(int(pixels.width() * shrink), int(pixels.height() * shrink));
     }
     QImage image(pixels.expandedTo({1, 1}), QImage::Format_ARGB32_Premultiplied);

@@ -24,13 +24,15 @@ public:
     static constexpr int MaxDrawnSide = 8192;
     // The most pixels it is drawn at, 128 MiB of them: the allocation limit
     // the picture reader sets on any decoded picture. A larger size asked for
-    // is drawn at the largest one within both limits, in its proportions.
+    // is drawn at the largest one within the limits, in its proportions.
     static constexpr qint64 MaxDrawnPixels = qint64(32) << 20;
 
     // The drawing of bytes, its own size made smaller, in its proportions, to
-    // fit largestSide when it names more; nothing when the bytes draw nothing
-    // or name no size.
-    static std::shared_ptr<const ScalablePicture> fromSvg(const QByteArray &bytes, int largestSide);
+    // fit largestSide when it names more, and never drawn at more than
+    // largestArea pixels (nor MaxDrawnPixels); nothing when the bytes draw
+    // nothing or name no size.
+    static std::shared_ptr<const ScalablePicture> fromSvg(const QByteArray &bytes, int largestSide,
+                                                          qint64 largestArea = MaxDrawnPixels);
     ~ScalablePicture();
     ScalablePicture(const ScalablePicture &) = delete;
     ScalablePicture &operator=(const ScalablePicture &) = delete;
@@ -48,10 +50,12 @@ public:
     void paint(QPainter &painter, const QRectF &target) const;
 
 private:
-    ScalablePicture(std::unique_ptr<QSvgRenderer> renderer, QSize size, qsizetype bytes);
+    ScalablePicture(std::unique_ptr<QSvgRenderer> renderer, QSize size, qsizetype bytes,
+                    qint64 largestArea);
 
     struct Private;
     const std::unique_ptr<Private> d;
     const QSize m_size;
     const qsizetype m_bytes;
+    const qint64 m_largestArea;
 };
