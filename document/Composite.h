@@ -6,7 +6,10 @@
 #include <QRect>
 #include <QString>
 
+#include <memory>
+
 class QPainter;
+class ScalablePicture;
 
 // The composite face: four layers read from the parts library and painted
 // one over another, outline first, then eyes, hair and mouth.
@@ -30,7 +33,10 @@ QString partPath(const QString &appDir, const QString &entry);
 // The real path of the file a part entry names (in another letter case when
 // only that exists), when it lies inside the parts library: the application
 // folder or one of its category folders, each taken at its real path. Empty
-// for an entry that leads elsewhere or names nothing.
+// for an entry that leads elsewhere or names nothing. Face files name the
+// parts of the library as it was, PNG pictures ("顔\f03.png"): when such a
+// file is missing and the same name ending in .svg is there, the drawing the
+// library holds now, that is the part.
 QString realPartPath(const QString &appDir, const QString &entry);
 
 // Reads one part image; a null image when the entry is empty, leads out of
@@ -39,17 +45,36 @@ QString realPartPath(const QString &appDir, const QString &entry);
 // at afresh each time; its picture is decoded again unless the file is
 // unchanged since it was last decoded (PictureCache), so a part replaced,
 // rewritten or removed shows at the next redraw as it is then. Pictures with
-// transparency come with their alpha premultiplied.
+// transparency come with their alpha premultiplied; a drawing comes drawn at
+// its own size. loadLayers() reads parts the same way.
 QImage loadPart(const QString &appDir, const QString &entry);
 
-// The four pictures of a face, read once; a caller drawing the same parts
-// many times keeps them. A part that could not be read is a null image.
+// One layer of the face as its file holds it: a picture of pixels, drawn as it
+// is, or a drawing (SVG), drawn anew at the resolution of whatever the face
+// is painted on. Either way it has a size of its own in logical pixels, the
+// size the outline is drawn at.
+struct Part
+{
+    Part() = default;
+    // A picture of pixels (implicitly: a picture is a part).
+    Part(QImage picture) : image(std::move(picture)) {}
+
+    QImage image;
+    std::shared_ptr<const ScalablePicture> drawing;
+    QString path; // the drawing's file, under which its pictures are kept
+
+    bool isNull() const { return image.isNull() && !drawing; }
+    QSize size() const;
+};
+
+// The four parts of a face, read once; a caller drawing the same parts many
+// times keeps them. A part that could not be read is a null part.
 struct Layers
 {
-    QImage outline;
-    QImage eyes;
-    QImage hair;
-    QImage mouth;
+    Part outline;
+    Part eyes;
+    Part hair;
+    Part mouth;
 };
 Layers loadLayers(const QString &appDir, const FaceParts &partFiles);
 
@@ -57,11 +82,14 @@ Layers loadLayers(const QString &appDir, const FaceParts &partFiles);
 // painter's coordinates: white first, then the layers that could be read,
 // nothing outside the rectangle. The one painting function of the face: the
 // window, the tests and every picture made of a face use it, at whatever
-// resolution the painter's device has.
+// resolution the painter's device has. A drawing is drawn at the pixels its
+// box covers on the device (a window at twice the density gets it drawn at
+// twice the size, not enlarged), kept in PictureCache for the next paint; on
+// a device of shapes (an SVG or PDF file) it is drawn as the shapes it is.
 void paint(QPainter &painter, const Layers &layers);
 
-// The face as a picture of its own, 249 × 265 pixels (QImage::Format_RGB32),
-// painted by paint().
-QImage picture(const Layers &layers);
+// The face as a picture of its own, painted by paint() scaled to fill size
+// pixels (QImage::Format_RGB32): by default the surface's own 249 × 265.
+QImage picture(const Layers &layers, QSize size = {SurfaceWidth, SurfaceHeight});
 
 } // namespace Composite

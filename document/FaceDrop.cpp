@@ -69,7 +69,9 @@ constexpr qint64 kMaxDroppedBytes = qint64(64) << 20;
 // The formats a dropped picture is decoded from: what the export writes
 // (BMP, PNG, JPEG, GIF) and what phones and scanners give of a printed card
 // (JPEG, PNG, TIFF, WebP). No other decoder ever sees a dropped file: an SVG
-// drawn at the canvas it names kept the window busy for minutes.
+// drawn at the canvas it names kept the window busy for minutes. An SVG the
+// export wrote is read for its memo alone, from its first bytes, and never
+// drawn.
 const QList<QByteArray> kDroppedFormats{"png", "jpeg", "gif", "bmp", "tiff", "webp"};
 
 } // namespace
@@ -88,6 +90,21 @@ void FaceDrop::openFile(const QString &path)
 
 void FaceDrop::openBytes(const QByteArray &bytes, const QString &what, const QString &path)
 {
+    const bool small = bytes.size() <= kMaxDroppedBytes;
+    // An exported picture: its face file goes through the reader, and the
+    // reader's refusals hold for it as for a file. Told before a face file,
+    // since the text of an SVG may pass for a face file's fields.
+    if (const auto memo = small ? PictureEncoders::readMemo(bytes) : std::nullopt;
+        memo && !memo->faceFile.isEmpty()) {
+        const FaceFile::ReadResult face = FaceFile::read(memo->faceFile);
+        if (!face.ok()) {
+            refuse(FaceFile::readRefusalMessage(face.reason));
+            return;
+        }
+        m_session.adoptFace(face.PartFiles, face.PartCodes);
+        return;
+    }
+
     // A face file is opened as Open opens it: the session reads it again,
     // as a regular file, after "save first?", whose Save may have written it.
     if (!path.isEmpty() && FaceFile::read(bytes.left(FaceFile::MaxFileBytes)).ok()) {
@@ -95,19 +112,7 @@ void FaceDrop::openBytes(const QByteArray &bytes, const QString &what, const QSt
         return;
     }
 
-    if (bytes.size() <= kMaxDroppedBytes) {
-        // An exported picture: its face file goes through the reader, and the
-        // reader's refusals hold for it as for a file.
-        if (const auto memo = PictureEncoders::readMemo(bytes); memo && !memo->faceFile.isEmpty()) {
-            const FaceFile::ReadResult face = FaceFile::read(memo->faceFile);
-            if (!face.ok()) {
-                refuse(FaceFile::readRefusalMessage(face.reason));
-                return;
-            }
-            m_session.adoptFace(face.PartFiles, face.PartCodes);
-            return;
-        }
-
+    if (small) {
         const QImage picture = PictureFile::decode(bytes, kDroppedFormats, CardReader::LargestSide);
         if (const auto code = CardReader::faceCode(picture)) {
             enterCode(*code);

@@ -187,11 +187,16 @@ void paint(QPainter &painter, const Card &card)
         faceHeightMm = FaceBottomLimitMm - FaceTopMm;
         faceWidthMm = faceHeightMm * Composite::SurfaceWidth / Composite::SurfaceHeight;
     }
+    // The picture has the device's own dots, whole ones (a drawing among the
+    // parts is drawn at the printer's resolution), and lands on them one for
+    // one.
+    const QRect face =
+        QRectF(d.x(FaceRightMm - faceWidthMm), d.y(FaceTopMm), d.x(faceWidthMm), d.y(faceHeightMm))
+            .toRect();
+    const QSize dots = painter.deviceTransform().mapRect(QRectF(face)).toRect().size();
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(
-        QRectF(d.x(FaceRightMm - faceWidthMm), d.y(FaceTopMm), d.x(faceWidthMm), d.y(faceHeightMm)),
-        Composite::picture(card.layers));
+    painter.drawImage(face, Composite::picture(card.layers, dots.expandedTo({1, 1})));
     painter.restore();
 
     painter.restore();

@@ -56,9 +56,14 @@ AtomicFile::Result checkPicture(const quint32 *pixels, int width, int height, in
 //   PNG   its tEXt chunks (the first under each key); compressed texts
 //         (zTXt, iTXt) are never inflated: the memo is written plain;
 //   JPEG  its comments before the picture's data, the pieces under one key
-//         joined in their order (a face file's base64 may take several).
+//         joined in their order (a face file's base64 may take several);
+//   SVG   the elements under the memo's namespace inside the first
+//         <metadata> of an SVG root, read from the file's first bytes only
+//         (twice the longest text and a little more): the picture is not
+//         parsed beyond them, and never drawn.
 std::optional<Memo> readGifMemo(QIODevice &device);
 std::optional<Memo> readPngMemo(QIODevice &device);
 std::optional<Memo> readJpegMemo(QIODevice &device);
+std::optional<Memo> readSvgMemo(QIODevice &device);
 
 } // namespace PictureEncoders::Support

@@ -293,6 +293,8 @@ std::optional<Memo> readMemo(QIODevice &device)
         return Support::readPngMemo(device);
     if (start.startsWith("\xff\xd8"))
         return Support::readJpegMemo(device);
+    if (start.startsWith("<?xml") || start.startsWith("<svg"))
+        return Support::readSvgMemo(device);
     return std::nullopt;
 }
 

@@ -7,6 +7,11 @@
 
 #include <optional>
 
+class QSize;
+namespace Composite {
+struct Layers;
+}
+
 // The picture files the face is exported to, written from the composite's
 // pixels without any window. Each encodeX function makes the whole file in
 // memory; the matching save function (SaveBMP, DCSavetoPNG...) writes those
@@ -17,7 +22,8 @@
 //
 // pixels: width × height pixels, rows top to bottom, each pixel 0xffRRGGBB
 // (the bits of QImage::Format_RGB32, which has no row padding). The top byte
-// is not looked at: the pictures have no transparency.
+// is not looked at: the pictures have no transparency. An SVG is written from
+// the face's parts instead, as shapes.
 namespace PictureEncoders {
 
 // What an exported picture remembers of its face: the two face-file lines
@@ -35,7 +41,7 @@ struct Memo
     friend bool operator!=(const Memo &a, const Memo &b) { return !(a == b); }
 };
 
-// The key under which PNG, JPEG and GIF carry the memo: "KaogumiFace".
+// The key under which PNG, JPEG, GIF and SVG carry the memo: "KaogumiFace".
 //
 // The memo is written as one or two texts, each a key and a value:
 //   KaogumiFace      the face file's bytes in base64 (RFC 4648, with '='
@@ -57,7 +63,13 @@ struct Memo
 //         multiple of four characters, into pieces of one comment each under
 //         the same key, which the reader joins in their order;
 //   GIF   one comment extension per text, "key: value" in the same form,
-//         before the picture.
+//         before the picture;
+//   SVG   one element per text, named after its key, in the namespace
+//         urn:x-kaogumi:face-memo, inside a <metadata> first in the root:
+//           <metadata xmlns:k="urn:x-kaogumi:face-memo">
+//           <k:KaogumiFace>…</k:KaogumiFace>
+//           <k:KaogumiFaceCode>403120701</k:KaogumiFaceCode>
+//           </metadata>
 // BMP has no place for a memo. A memo whose face file is larger than a face
 // file may be (FaceFile::MaxFileBytes) is refused by every writer, as the
 // reader would not take it back.
@@ -101,7 +113,15 @@ Encoded encodeJPEG(const quint32 *pixels, int width, int height, quint8 quality,
 AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, const QString &path,
                                 quint8 quality, qint32 reserved, const Memo &memo);
 
-// The memo a PNG, JPEG or GIF written above carries, whatever the file's
+// An SVG of the face, size pixels wide and high (the surface's 249 × 265 as
+// its view box): the face painted by Composite::paint onto a painter of
+// shapes, so that drawings among the parts stay shapes, pictures of pixels
+// come inside it as PNG, and a reader draws it sharp at any size.
+Encoded encodeSVG(const Composite::Layers &layers, QSize size, const Memo &memo);
+AtomicFile::Result SaveSVG(const Composite::Layers &layers, QSize size, const QString &path,
+                           const Memo &memo);
+
+// The memo a PNG, JPEG, GIF or SVG written above carries, whatever the file's
 // name. Nothing for a file that carries none (BMP always), is no regular
 // file or cannot be read, or whose memo is not one of ours. Only the texts
 // under the memo's keys are read, each at most as long as a memo can be, and

@@ -1,16 +1,13 @@
 #include "output/PictureExport.h"
 
 #include "document/Composite.h"
-#include "document/FaceCode.h"
-#include "document/FaceFile.h"
-#include "output/PictureEncoders.h"
+#include "output/PictureFormat.h"
 #include "platform/FileDlg.h"
 #include "platform/FileMessages.h"
 #include "platform/InputBox.h"
 #include "platform/MsgBox.h"
 
 #include <QDir>
-#include <QImage>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -21,7 +18,8 @@ namespace PictureExport {
 
 namespace {
 
-const QString kPictureFilter = u"ビットマップ|*.bmp|PNG|*.png|JPEG|*.jpg|すべてのファイル |*.*|"_s;
+const QString kPictureFilter =
+    u"ビットマップ|*.bmp|PNG|*.png|JPEG|*.jpg|SVG|*.svg|すべてのファイル |*.*|"_s;
 
 void showError(QWidget *owner, const QString &prompt)
 {
@@ -85,41 +83,33 @@ void F_SavePic(QWidget *owner, FileDlg &fileDialog, const QString &appDir, const
     redraw();
 
     // The picture at its own size, whatever the density of the screen the
-    // window is on: painted by the same function, from the same parts.
-    const QImage picture = Composite::picture(Composite::loadLayers(appDir, face.PartFiles));
-    const auto *pixels = reinterpret_cast<const quint32 *>(picture.constBits());
-    const int width = picture.width();
-    const int height = picture.height();
-    // The picture remembers its face by the face file Save writes; a face
-    // that no face file can hold is not written without it unsaid.
-    const FaceFile::WriteResult faceFile = FaceFile::write(face.PartFiles, face.PartCodes);
-    if (!faceFile.ok()) {
+    // window is on: painted by the same function, from the same parts. It
+    // remembers its face by the face file Save writes; a face that no face
+    // file can hold is not written without it unsaid.
+    const Composite::Layers layers = Composite::loadLayers(appDir, face.PartFiles);
+    const std::optional<PictureEncoders::Memo> memo =
+        PictureFormat::memo(face.PartFiles, face.PartCodes);
+    if (!memo) {
         showError(owner, u"「%1」に画像を保存できませんでした。\r"
                          u"今の顔は顔ファイルに書けないため、画像に記録できません。"_s.arg(
                              nativeName(path)));
         return;
     }
-    const PictureEncoders::Memo memo{faceFile.bytes, FaceCode::compose(face.PartCodes)};
 
-    const QString key = path.right(4).toLower();
-    AtomicFile::Result written;
-    if (key == u".bmp") {
-        written = PictureEncoders::SaveBMP(pixels, width, height, path);
-    } else if (key == u".gif") {
-        written = PictureEncoders::SaveGIF(pixels, width, height, path, memo);
-    } else if (key == u".jpg") {
+    const std::optional<PictureFormat::Format> format = PictureFormat::ofFile(path);
+    if (!format) {
+        showError(owner, u"「%1」には画像を保存できません。\r名前の終わりで形式を選んでください"
+                         u"（.bmp .png .jpg .gif .svg）。"_s.arg(nativeName(path)));
+        return;
+    }
+    PictureFormat::Options options;
+    if (*format == PictureFormat::Format::Jpeg) {
         const std::optional<quint8> quality = askQuality(owner);
         if (!quality)
             return;
-        written = PictureEncoders::DCSavetoJPEG(pixels, width, height, path, *quality, 0, memo);
-    } else if (key == u".png") {
-        written = PictureEncoders::DCSavetoPNG(pixels, width, height, path, 0, memo);
-    } else {
-        showError(owner, u"「%1」には画像を保存できません。\r名前の終わりで形式を選んでください"
-                         u"（.bmp .png .jpg .gif）。"_s.arg(nativeName(path)));
-        return;
+        options.jpegQuality = *quality;
     }
-
+    const AtomicFile::Result written = PictureFormat::write(*format, layers, path, *memo, options);
     if (!written.ok()) {
         showError(owner, u"「%1」に画像を保存できませんでした。\r%2"_s.arg(
                              nativeName(path), FileMessages::reason(written)));

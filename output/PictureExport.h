@@ -10,15 +10,15 @@
 class FileDlg;
 class QWidget;
 
-// Writing the face as a picture file: BMP, PNG, JPEG or GIF, chosen by the
-// last four characters of the file's name.
+// Writing the face as a picture file: BMP, PNG, JPEG, GIF or SVG, chosen by
+// the ending of the file's name (PictureFormat).
 namespace PictureExport {
 
 // The export command. The user chooses a name in fileDialog (the program's
 // shared file dialog object, modal to owner); then redraw() brings the main
 // window's surface up to date, and the face, painted from the parts in
-// appDir, is written under that name. PNG, JPEG and GIF carry the face's
-// face file and face code, so the picture remembers its face. Every outcome
+// appDir, is written under that name. PNG, JPEG, GIF and SVG carry the
+// face's face file and face code, so the picture remembers its face. Every outcome
 // but a cancel by the user ends either in a written file or in a message
 // that says why none was written; the face itself is never changed.
 void F_SavePic(QWidget *owner, FileDlg &fileDialog, const QString &appDir, const FaceDocument &face,

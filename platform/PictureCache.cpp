@@ -2,6 +2,7 @@
 
 #include "platform/PictureFile.h"
 #include "platform/RegularFile.h"
+#include "platform/ScalablePicture.h"
 
 #include <QFile>
 #include <QHash>
@@ -52,13 +53,33 @@ constexpr qint64 kSettleNanoseconds = 2'000'000'000;
 
 } // namespace
 
+namespace {
+
+// A size as a key: width and height in one number; 0 for a file's own picture.
+quint64 sizeKey(QSize size)
+{
+    return (quint64(quint32(size.width())) << 32) | quint32(size.height());
+}
+
+} // namespace
+
 struct PictureCache::Private
 {
+    struct Drawn
+    {
+        QImage image;
+        quint64 used;
+    };
     struct Entry
     {
         Stamp stamp;
-        QImage image;
-        quint64 used; // when it was last read, on the clock below
+        PictureFile::Picture picture;
+        quint64 used;                // when it was last read, on the clock below
+        QHash<quint64, Drawn> drawn; // pictures of the drawing, by size
+        qsizetype ownBytes() const
+        {
+            return picture.drawing ? picture.drawing->bytes() : picture.image.sizeInBytes();
+        }
     };
 
     Private(qsizetype byteBudget, int countLimit) : budget(byteBudget), count(qMax(1, countLimit))
@@ -70,40 +91,75 @@ struct PictureCache::Private
         const auto found = entries.find(path);
         if (found == entries.end())
             return;
-        bytes -= found->image.sizeInBytes();
+        bytes -= found->ownBytes();
+        for (const Drawn &drawn : std::as_const(found->drawn))
+            bytes -= drawn.image.sizeInBytes();
+        units -= 1 + found->drawn.size();
         entries.erase(found);
     }
 
-    void store(const QString &path, const Stamp &stamp, const QImage &image)
+    void store(const QString &path, const Stamp &stamp, const PictureFile::Picture &picture)
     {
         forget(path);
+        Entry entry{stamp, picture, ++clock, {}};
+        if (entry.ownBytes() > budget)
+            return;
+        bytes += entry.ownBytes();
+        ++units;
+        entries.insert(path, entry);
+        makeRoom(path, 0);
+    }
+
+    void storeDrawn(Entry &entry, const QString &path, quint64 size, const QImage &image)
+    {
         if (image.sizeInBytes() > budget)
             return;
-        entries.insert(path, Entry{stamp, image, ++clock});
+        entry.drawn.insert(size, Drawn{image, ++clock});
         bytes += image.sizeInBytes();
-        while (bytes > budget || entries.size() > count) {
-            // Over the budget, the largest picture goes (the least recently
-            // used of equals), since dropping it frees the most; over the
-            // count, the least recently used one. The one just stored stays.
+        ++units;
+        makeRoom(path, size);
+    }
+
+    // Over the budget, the largest picture goes (the least recently used of
+    // equals), since dropping it frees the most; over the count, the least
+    // recently used one. The one just stored stays, and so does the file it
+    // was drawn from; a file that goes takes its drawn pictures with it.
+    void makeRoom(const QString &keptPath, quint64 keptSize)
+    {
+        while (bytes > budget || units > count) {
             const bool overBudget = bytes > budget;
-            auto victim = entries.end();
-            for (auto it = entries.begin(); it != entries.end(); ++it) {
-                if (it.key() == path)
-                    continue;
-                if (victim == entries.end()) {
-                    victim = it;
-                    continue;
+            QString victimPath;
+            quint64 victimSize = 0;
+            qsizetype victimBytes = -1;
+            quint64 victimUsed = 0;
+            const auto consider = [&](const QString &path, quint64 size, qsizetype unitBytes,
+                                      quint64 used) {
+                if (path == keptPath && (size == keptSize || size == 0))
+                    return;
+                const bool older = used < victimUsed;
+                if (victimBytes < 0 ||
+                    (overBudget ? unitBytes > victimBytes || (unitBytes == victimBytes && older)
+                                : older)) {
+                    victimPath = path;
+                    victimSize = size;
+                    victimBytes = unitBytes;
+                    victimUsed = used;
                 }
-                const qsizetype size = it->image.sizeInBytes();
-                const qsizetype victimSize = victim->image.sizeInBytes();
-                const bool older = it->used < victim->used;
-                if (overBudget ? size > victimSize || (size == victimSize && older) : older)
-                    victim = it;
+            };
+            for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+                consider(it.key(), 0, it->ownBytes(), it->used);
+                for (auto drawn = it->drawn.cbegin(); drawn != it->drawn.cend(); ++drawn)
+                    consider(it.key(), drawn.key(), drawn->image.sizeInBytes(), drawn->used);
             }
-            if (victim == entries.end())
+            if (victimBytes < 0)
                 break;
-            bytes -= victim->image.sizeInBytes();
-            entries.erase(victim);
+            if (victimSize == 0) {
+                forget(victimPath);
+            } else {
+                entries.find(victimPath)->drawn.remove(victimSize);
+                bytes -= victimBytes;
+                --units;
+            }
         }
     }
 
@@ -113,7 +169,7 @@ struct PictureCache::Private
     {
         Stamp stamp;
         bool done = false;
-        QImage image;
+        PictureFile::Picture picture;
     };
 
     const qsizetype budget;
@@ -123,6 +179,7 @@ struct PictureCache::Private
     QHash<QString, Entry> entries;                       // by path
     QHash<QString, std::shared_ptr<Decoding>> decodings; // by path
     qsizetype bytes = 0;
+    int units = 0; // pictures and drawings kept
     quint64 clock = 0;
 };
 
@@ -134,6 +191,12 @@ PictureCache::PictureCache(qsizetype budget, int count)
 PictureCache::~PictureCache() = default;
 
 QImage PictureCache::read(const QString &path)
+{
+    const PictureFile::Picture picture = load(path);
+    return picture.drawing ? drawn(path, picture.drawing, picture.drawing->size()) : picture.image;
+}
+
+PictureFile::Picture PictureCache::load(const QString &path)
 {
     timespec started{};
     ::clock_gettime(CLOCK_REALTIME, &started);
@@ -157,7 +220,7 @@ QImage PictureCache::read(const QString &path)
         const auto found = d->entries.find(path);
         if (found != d->entries.end() && found->stamp == stamp) {
             found->used = ++d->clock;
-            return found->image;
+            return found->picture;
         }
         // A large picture decoded by several threads at once would take its
         // memory as many times: the same file is decoded once, the others
@@ -167,27 +230,54 @@ QImage PictureCache::read(const QString &path)
             const std::shared_ptr<Private::Decoding> shared = *other;
             while (!shared->done)
                 d->decoded.wait(lock.mutex());
-            return shared->image;
+            return shared->picture;
         }
         decoding = std::make_shared<Private::Decoding>(Private::Decoding{stamp, false, {}});
         d->decodings.insert(path, decoding);
     }
     // Decoded outside the lock, so that other threads go on reading meanwhile.
-    QImage image = PictureFile::read(file);
-    if (image.hasAlphaChannel())
-        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    PictureFile::Picture picture = PictureFile::load(file);
+    if (picture.image.hasAlphaChannel())
+        picture.image.convertTo(QImage::Format_ARGB32_Premultiplied);
     // A file that holds no picture is not kept: it may be one still being
     // written, and is tried again at the next read.
     const QMutexLocker lock(&d->mutex);
     if (d->decodings.value(path) == decoding)
         d->decodings.remove(path);
-    decoding->image = image;
+    decoding->picture = picture;
     decoding->done = true;
     d->decoded.wakeAll();
-    if (!image.isNull() && stamp.modified < nanoseconds(started) - kSettleNanoseconds)
-        d->store(path, stamp, image);
+    if (!picture.isNull() && stamp.modified < nanoseconds(started) - kSettleNanoseconds)
+        d->store(path, stamp, picture);
     else
         d->forget(path);
+    return picture;
+}
+
+QImage PictureCache::drawn(const QString &path,
+                           const std::shared_ptr<const ScalablePicture> &drawing, QSize pixels)
+{
+    if (!drawing || pixels.isEmpty())
+        return {};
+    const quint64 size = sizeKey(pixels);
+    {
+        const QMutexLocker lock(&d->mutex);
+        const auto found = d->entries.find(path);
+        if (found != d->entries.end() && found->picture.drawing == drawing) {
+            const auto kept = found->drawn.find(size);
+            if (kept != found->drawn.end()) {
+                kept->used = found->used = ++d->clock;
+                return kept->image;
+            }
+        }
+    }
+    // Drawn outside the lock, as a file is decoded; kept only while the file
+    // is still the one the drawing was read from.
+    const QImage image = drawing->picture(pixels);
+    const QMutexLocker lock(&d->mutex);
+    const auto found = d->entries.find(path);
+    if (!image.isNull() && found != d->entries.end() && found->picture.drawing == drawing)
+        d->storeDrawn(*found, path, size, image);
     return image;
 }
 

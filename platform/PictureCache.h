@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/PictureFile.h"
+
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <memory>
@@ -16,11 +19,16 @@
 //
 // Pictures with transparency are kept with their alpha premultiplied, the
 // form painting needs, so that it is converted once and not at every paint.
+// A drawing (SVG) is kept as the drawing read from its file, and beside it
+// each picture drawn of it at a size a target asked for: the window at its
+// screen's density, a card at its printer's, a picture at its size.
 //
-// Memory is bounded by a byte budget and a number of pictures. Over the
-// budget, the largest pictures go first; over the number, the ones used least
-// recently. One object may be used from several threads at once; a file
-// asked for by several threads at once is decoded by one of them.
+// Memory is bounded by a byte budget and a number of pictures (a drawing and
+// each picture drawn of it count one each). Over the budget, the largest
+// pictures go first; over the number, the ones used least recently; a
+// drawing's pictures go with it. One object may be used from several threads
+// at once; a file asked for by several threads at once is decoded by one of
+// them.
 class PictureCache
 {
 public:
@@ -39,6 +47,15 @@ public:
     // The picture in the regular file at path, as PictureFile::read decodes
     // it (premultiplied when it has alpha); a null image for anything else.
     QImage read(const QString &path);
+
+    // The same, with a drawing left as the drawing it is (PictureFile::load).
+    PictureFile::Picture load(const QString &path);
+
+    // The drawing, which load() gave for path, drawn at pixels: drawn once for
+    // each size and kept while the file at path is still the one it was read
+    // from, as the last load() found it.
+    QImage drawn(const QString &path, const std::shared_ptr<const ScalablePicture> &drawing,
+                 QSize pixels);
 
     // The cache every reader of part pictures in the program shares.
     static PictureCache &shared();

@@ -1,6 +1,7 @@
 #include "platform/PictureFile.h"
 
 #include "platform/RegularFile.h"
+#include "platform/ScalablePicture.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -28,12 +29,13 @@ constexpr qint64 kMaxSvgWork = 50'000;
 // A chain of uses of uses deeper than this is no drawing of a part.
 constexpr int kMaxUseDepth = 64;
 
-// Whether an SVG may be drawn: it reads nothing but itself (every reference
-// names a part of the document, "#id", or carries its data, "data:"; no
-// style sheet is taken from elsewhere), and its work stays within
-// kMaxSvgWork. The renderer would otherwise draw any picture file an
-// <image> names, and reused groups grow tenfold with each level.
-bool isSafeSvg(const QByteArray &bytes)
+// The work of drawing an SVG, or -1 when it may not be drawn: it may when it
+// reads nothing but itself (every reference names a part of the document,
+// "#id", or carries its data, "data:"; no style sheet is taken from
+// elsewhere), and its work stays within kMaxSvgWork. The renderer would
+// otherwise draw any picture file an <image> names, and reused groups grow
+// tenfold with each level.
+qint64 svgWork(const QByteArray &bytes)
 {
     struct Element
     {
@@ -54,12 +56,12 @@ bool isSafeSvg(const QByteArray &bytes)
         switch (xml.readNext()) {
         case QXmlStreamReader::ProcessingInstruction:
             if (xml.processingInstructionTarget() == u"xml-stylesheet")
-                return false;
+                return -1;
             break;
         case QXmlStreamReader::StartElement: {
             const qsizetype at = qsizetype(elements.size());
             if (at >= kMaxSvgWork)
-                return false;
+                return -1;
             Element element;
             for (const QXmlStreamAttribute &attribute : xml.attributes()) {
                 element.work += attribute.value().size();
@@ -69,7 +71,7 @@ bool isSafeSvg(const QByteArray &bytes)
                         if (xml.name() == u"use")
                             uses.push_back({at, value.mid(1).toString()});
                     } else if (!value.startsWith(u"data:", Qt::CaseInsensitive)) {
-                        return false;
+                        return -1;
                     }
                 } else if (attribute.name() == u"id") {
                     ids.insert(attribute.value().toString(), at);
@@ -91,7 +93,7 @@ bool isSafeSvg(const QByteArray &bytes)
         }
     }
     if (xml.hasError() || elements.empty())
-        return false;
+        return -1;
 
     // The work of an element's subtree: its elements' own work, and the
     // work of what each use inside it uses. Elements are numbered in the
@@ -118,32 +120,29 @@ bool isSafeSvg(const QByteArray &bytes)
         work[size_t(at)] = qMin(total, kMaxSvgWork + 1);
         return work[size_t(at)];
     };
-    return subtreeWork(subtreeWork, 0, 0) <= kMaxSvgWork;
+    const qint64 total = subtreeWork(subtreeWork, 0, 0);
+    return total <= kMaxSvgWork ? total : -1;
 }
 
-// An SVG drawn at its own size, or made smaller, in its proportions, to fit
-// ScalableSide: its own size is whatever it names, a canvas of thousands of
-// pixels as readily as one of a part's, and drawing costs as its area does.
-QImage readSvg(QFile &file)
+// An SVG as a drawing of its own size, or made smaller, in its proportions,
+// to fit ScalableSide: its own size is whatever it names, a canvas of
+// thousands of pixels as readily as one of a part's, and drawing costs as its
+// area does.
+std::shared_ptr<const ScalablePicture> readSvg(QFile &file)
 {
     if (file.size() > kMaxSvgBytes || !file.seek(0))
-        return {};
+        return nullptr;
     const QByteArray bytes = file.read(kMaxSvgBytes);
     // Compressed SVG (svgz) is not read: what it inflates to is unbounded.
-    if (bytes.startsWith("\x1f\x8b") || !isSafeSvg(bytes))
-        return {};
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "svg");
-    reader.setAutoDetectImageFormat(false);
-    QSize size = reader.size();
-    if (size.isEmpty())
-        return {};
-    if (size.width() > ScalableSide || size.height() > ScalableSide)
-        size = size.scaled(ScalableSide, ScalableSide, Qt::KeepAspectRatio).expandedTo({1, 1});
-    reader.setScaledSize(size);
-    return reader.read();
+    const qint64 work = bytes.startsWith("\x1f\x8b") ? -1 : svgWork(bytes);
+    if (work < 0)
+        return nullptr;
+    // Drawing costs its work times its area: a drawing is drawn larger only
+    // as far as that stays within what the most work drawn at ScalableSide
+    // costs. A part's few shapes reach any size a target needs; a drawing
+    // made of the most work there may be stays at ScalableSide.
+    const qint64 area = kMaxSvgWork * ScalableSide * ScalableSide / qMax<qint64>(work, 1);
+    return ScalablePicture::fromSvg(bytes, ScalableSide, area);
 }
 
 // The formats a picture held in memory is told to be in by its first bytes.
@@ -214,14 +213,20 @@ QImage read(const QString &path)
 
 QImage read(QFile &file)
 {
+    const Picture picture = load(file);
+    return picture.drawing ? picture.drawing->picture(picture.drawing->size()) : picture.image;
+}
+
+Picture load(QFile &file)
+{
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     if (reader.format() == "svg" || reader.format() == "svgz")
-        return readSvg(file);
+        return {{}, readSvg(file)};
     QImage image = clearedPicture(reader);
     if (!reader.read(&image))
         return {};
-    return image;
+    return {image, nullptr};
 }
 
 QImage decode(const QByteArray &bytes, const QList<QByteArray> &formats, int largestSide)

@@ -140,8 +140,8 @@ Made make(const Job &job, PartCache &cache, const Settings &settings)
                             failed.join(u", "_s))},
                 {}};
     }
-    const QImage image = picture(layers, settings.longerSide);
-    PictureEncoders::Encoded encoded = encode(image, job.format, memo(face), settings.quality);
+    PictureEncoders::Encoded encoded =
+        encode(layers, settings.longerSide, job.format, memo(face), settings.quality);
     if (!encoded.ok())
         return {writeFailure(job, encoded.result), {}};
     if (!unreadable.isEmpty()) {

@@ -15,12 +15,13 @@ Composite::Layers PartCache::layers(const FaceParts &partFiles, QStringList *unr
                                     QStringList *failed) const
 {
     const Composite::Layers layers = Composite::loadLayers(m_appDir, partFiles);
-    const std::pair<const QString &, const QImage &> drawn[] = {{partFiles.Outline, layers.outline},
-                                                                {partFiles.Eyes, layers.eyes},
-                                                                {partFiles.Hair, layers.hair},
-                                                                {partFiles.Mouth, layers.mouth}};
-    for (const auto &[entry, image] : drawn) {
-        if (entry.isEmpty() || !image.isNull())
+    const std::pair<const QString &, const Composite::Part &> drawn[] = {
+        {partFiles.Outline, layers.outline},
+        {partFiles.Eyes, layers.eyes},
+        {partFiles.Hair, layers.hair},
+        {partFiles.Mouth, layers.mouth}};
+    for (const auto &[entry, part] : drawn) {
+        if (entry.isEmpty() || !part.isNull())
             continue;
         // Looked at again only when no picture came: what kept it out is
         // told from the file as it is now, which is what was just read.

@@ -38,7 +38,7 @@ const char *const kDescription =
     "Inputs: face files (.kgm), --code and --random. Codes are turned into parts\n"
     "as the Edit menu's face code entry does, over the same folder listing.\n"
     "One face is written to -o FILE (the format from its extension: .bmp .gif\n"
-    ".png .jpg .jpeg); several faces go into the folder -o DIR, each named after\n"
+    ".png .jpg .jpeg .svg); several faces go into the folder -o DIR, each named after\n"
     "its face file or its code, in the --format given (png when none is). An\n"
     "-o that is an existing folder or ends with / is always a folder, created\n"
     "when missing. Files are replaced only once completely written: pictures\n"
@@ -191,13 +191,14 @@ int main(int argc, char *argv[])
         u"path"_s);
     const QCommandLineOption formatOption(
         {u"f"_s, u"format"_s},
-        u"bmp, gif, png or jpg: the format of pictures written into a folder (default png), "
+        u"bmp, gif, png, jpg or svg: the format of pictures written into a folder (default png), "
         u"and of a file whose name has none of those extensions."_s,
         u"format"_s);
     const QCommandLineOption sizeOption(
         {u"s"_s, u"size"_s},
         u"The picture's longer side (its height) in pixels, 1 to %1; the face is painted "
-        u"scaled. Default: 265, the face's own 249 x 265."_s.arg(MaxLongerSide),
+        u"at that size, drawings among its parts drawn at it. Default: 265, the face's own 249 x 265."_s
+            .arg(MaxLongerSide),
         u"n"_s);
     const QCommandLineOption qualityOption(
         {u"q"_s, u"quality"_s}, u"The JPEG quality, 1 to 100 (default 90)."_s, u"n"_s, u"90"_s);
@@ -243,7 +244,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(formatOption)) {
         format = formatFromSuffix(parser.value(formatOption));
         if (!format)
-            return usage(u"--format takes bmp, gif, png or jpg"_s);
+            return usage(u"--format takes bmp, gif, png, jpg or svg"_s);
     }
     const QString partsDir =
         QDir::cleanPath(QDir(parser.isSet(partsOption) ? parser.value(partsOption)
@@ -277,7 +278,7 @@ int main(int argc, char *argv[])
     if (!intoFolder && !format) {
         format = formatFromSuffix(QFileInfo(output).suffix());
         if (!format) {
-            return usage(u"%1: the name's extension says no format (.bmp .gif .png .jpg); "
+            return usage(u"%1: the name's extension says no format (.bmp .gif .png .jpg .svg); "
                          u"give --format"_s.arg(output));
         }
     }

@@ -50,6 +50,13 @@ QString SandboxAppDir::addHalfTransparentPart(const QString &category, const QSt
     return category + u'\\' + name;
 }
 
+QString SandboxAppDir::addDrawing(const QString &category, const QString &name, QSize size,
+                                  QColor color)
+{
+    writeFile(category + u'/' + name, drawingSvg(size, color));
+    return category + u'\\' + name;
+}
+
 bool SandboxAppDir::writeFile(const QString &relative, const QByteArray &bytes) const
 {
     QFile file(filePath(relative));
@@ -185,4 +192,39 @@ QByteArray ColourFace::fileBytes() const
 {
     return sjis(u"\"顔\\f03.png\",\"髪\\h07.png\",\"目\\e12.png\",\"口\\m01.png\",\"\"\r\n"
                 u"\"03\",\"07\",\"12\",\"01\",\"\"\r\n"_s);
+}
+
+QByteArray drawingSvg(QSize size, QColor color)
+{
+    const QByteArray w = QByteArray::number(size.width());
+    const QByteArray h = QByteArray::number(size.height());
+    return "<svg xmlns='http://www.w3.org/2000/svg' width='" + w + "' height='" + h +
+           "' viewBox='0 0 " + w + ' ' + h + "'><rect width='" +
+           QByteArray::number(size.width() * 0.403) + "' height='" + h + "' fill='" +
+           color.name().toLatin1() + "'/></svg>";
+}
+
+int softPixels(const QImage &image, QPoint start, int length)
+{
+    const QRgb first = image.pixel(start);
+    const QRgb last = image.pixel(start.x() + length - 1, start.y());
+    int soft = 0;
+    for (int x = start.x(); x < start.x() + length; ++x) {
+        const QRgb pixel = image.pixel(x, start.y()) | 0xff000000;
+        soft += pixel != (first | 0xff000000) && pixel != (last | 0xff000000);
+    }
+    return soft;
+}
+
+double meanDifference(const QImage &a, const QImage &b)
+{
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return double(sum) / (3.0 * a.width() * a.height());
 }

@@ -26,6 +26,9 @@ public:
     // Writes a picture whose left half is color and right half transparent.
     QString addHalfTransparentPart(const QString &category, const QString &name, QSize size,
                                    QColor color);
+    // Writes an SVG drawing of size whose left part is color, up to an edge at
+    // 40.3 % of its width, and the rest transparent (drawingSvg).
+    QString addDrawing(const QString &category, const QString &name, QSize size, QColor color);
     // Writes any bytes as a file.
     bool writeFile(const QString &relative, const QByteArray &bytes) const;
     QByteArray readFile(const QString &relative) const;
@@ -47,6 +50,17 @@ bool writeTransparentGif(const QString &path, QSize size, QColor color);
 // squares are used ten times by each of levels groups in turn: 100 × 10^levels
 // squares are drawn, each nearly as large as the canvas.
 QByteArray reusedSquaresSvg(int levels, int side);
+
+// An SVG of size whose left part, up to an edge at 40.3 % of its width, is
+// color and the rest transparent. The edge falls inside a pixel at every
+// scale: drawn at a size, it softens at most one pixel of a row; a picture
+// enlarged from a smaller one blurs it over several (softPixels).
+QByteArray drawingSvg(QSize size, QColor color);
+
+// How many pixels of the run of length pixels from start to the right differ
+// from both the run's first and last pixel: the width of the blur of an edge
+// between them.
+int softPixels(const QImage &image, QPoint start, int length);
 
 // The mean difference of the colour channels of two pictures of one size,
 // 0 to 255.

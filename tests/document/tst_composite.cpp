@@ -3,6 +3,7 @@
 #include "document/FaceCode.h"
 
 #include <QPainter>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -174,13 +175,97 @@ private Q_SLOTS:
         QCOMPARE(rgbName(s, 248, 9), white);
     }
 
-    void findsPartsNamedInAnotherLetterCase()
+    // The entry's own file first, then in another letter case; an entry of
+    // the PNG library as it was finds the drawing that replaced it.
+    void findsThePartAnEntryNames_data()
     {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("another letter case")
+            << u"顔\\F00.PNG"_s << QStringList{u"f00.png"_s} << red;
+        QTest::newRow("a drawing for a missing picture")
+            << u"顔\\f00.png"_s << QStringList{u"f00.svg"_s} << green;
+        QTest::newRow("the picture before the drawing")
+            << u"顔\\f00.png"_s << QStringList{u"f00.svg"_s, u"F00.png"_s} << red;
+        QTest::newRow("no drawing for other formats")
+            << u"顔\\f00.bmp"_s << QStringList{u"f00.svg"_s} << white;
+    }
+    void findsThePartAnEntryNames()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QStringList, files);
         SandboxAppDir app;
-        app.addPart(u"顔"_s, u"f00.png"_s, {229, 255}, Qt::red);
+        for (const QString &name : files) {
+            if (name.endsWith(u".svg"))
+                app.writeFile(u"顔/"_s + name,
+                              "<svg xmlns='http://www.w3.org/2000/svg' width='229' height='255'>"
+                              "<rect width='229' height='255' fill='#00ff00'/></svg>");
+            else
+                app.addPart(u"顔"_s, name, {229, 255}, Qt::red);
+        }
+        FaceParts parts;
+        parts.Outline = entry;
+        QTEST(rgbName(render(app, parts), 100, 100), "colour");
+    }
+
+    // A drawing is drawn at the pixels its box covers on the device, at every
+    // density a screen has; a picture of pixels is stretched as it is.
+    void drawsDrawingsAtTheDevicesResolution_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        for (const qreal ratio : {1.0, 1.25, 1.5, 2.0, 3.0})
+            QTest::addRow("%g", ratio) << ratio;
+    }
+    void drawsDrawingsAtTheDevicesResolution()
+    {
+        QFETCH(qreal, ratio);
+        SandboxAppDir app;
         FaceParts files;
-        files.Outline = u"顔\\F00.PNG"_s;
-        QCOMPARE(rgbName(render(app, files), 100, 100), red);
+        files.Outline = app.addDrawing(u"顔"_s, u"f.svg"_s, {200, 240}, Qt::red);
+        files.Eyes = app.addDrawing(u"目"_s, u"e.svg"_s, {40, 40}, Qt::green); // stretched
+        files.Hair = app.addDrawing(u"髪"_s, u"h.svg"_s, {200, 200}, Qt::blue);
+        files.Mouth = app.addHalfTransparentPart(u"口"_s, u"m.png"_s, {20, 20}, Qt::yellow);
+        const Composite::Layers layers = Composite::loadLayers(app.path(), files);
+        const QSize pixels(qRound(Composite::SurfaceWidth * ratio),
+                           qRound(Composite::SurfaceHeight * ratio));
+        QImage surface(pixels, QImage::Format_RGB32);
+        surface.setDevicePixelRatio(ratio);
+        {
+            QPainter painter(&surface);
+            Composite::paint(painter, layers);
+        }
+        surface.setDevicePixelRatio(1);
+
+        // What the face is at that density: each drawing rendered straight
+        // into its box's pixels, the picture stretched over its box.
+        QImage expected(pixels, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const auto scaled = [&](const QRect &box) {
+            return QRectF(box.topLeft() * ratio, box.size() * ratio);
+        };
+        const auto draw = [&](const QByteArray &svg, const QRect &box) {
+            QSvgRenderer(svg).render(&painter, scaled(box));
+        };
+        draw(drawingSvg({200, 240}, Qt::red), QRect(Composite::OutlineOrigin, QSize(200, 240)));
+        draw(drawingSvg({40, 40}, Qt::green), Composite::EyesBox);
+        draw(drawingSvg({200, 200}, Qt::blue), Composite::HairBox);
+        painter.drawImage(scaled(Composite::MouthBox), QImage(app.filePath(u"口/m.png"_s)));
+        painter.end();
+        const double difference = meanDifference(surface, expected);
+        QVERIFY2(difference < 0.1, qPrintable(QString::number(difference)));
+        // Not the face at 1x enlarged, whose edges are soft.
+        if (ratio > 1) {
+            const QImage enlarged = Composite::picture(layers).scaled(pixels, Qt::IgnoreAspectRatio,
+                                                                      Qt::SmoothTransformation);
+            QVERIFY2(meanDifference(surface, enlarged) > 3 * difference,
+                     qPrintable(QString::number(meanDifference(surface, enlarged))));
+        }
+        // The eyes' edge, at 112.2 of the surface, softens one pixel at most.
+        QVERIFY(softPixels(surface, QPointF(107 * ratio, 120 * ratio).toPoint(), int(10 * ratio)) <=
+                1);
     }
 
     // A face file from elsewhere can name anything; parts are read only from

@@ -5,6 +5,7 @@
 #include "document/FaceFile.h"
 #include "document/Main.h"
 #include "output/PictureEncoders.h"
+#include "output/PictureFormat.h"
 #include "selection/ItemSelect.h"
 
 #include <ZXing/BitMatrix.h>
@@ -67,15 +68,10 @@ struct Fixture
     }
     QString exported(const QString &name, const PictureEncoders::Memo &memo) const
     {
-        const QImage picture = composite(dropped);
-        const auto *pixels = reinterpret_cast<const quint32 *>(picture.constBits());
         const QString path = app.filePath(name);
         const AtomicFile::Result written =
-            name.endsWith(u".png"_s)
-                ? PictureEncoders::DCSavetoPNG(pixels, picture.width(), picture.height(), path, 0,
-                                               memo)
-                : PictureEncoders::DCSavetoJPEG(pixels, picture.width(), picture.height(), path, 90,
-                                                0, memo);
+            PictureFormat::write(*PictureFormat::ofFile(name),
+                                 Composite::loadLayers(app.path(), dropped.files), path, memo);
         return written.ok() ? path : QString();
     }
     // The printed card of the dropped face at 300 dpi; as a photo, turned a
@@ -199,6 +195,9 @@ private Q_SLOTS:
             << first << QString();
         QTest::newRow("exported JPEG") << u"export.jpg"_s << false << none << true << QString()
                                        << true << dropped << QString();
+        // Its memo is read; the SVG is never drawn.
+        QTest::newRow("exported SVG") << u"export.svg"_s << false << none << true << QString()
+                                      << true << dropped << QString();
         QTest::newRow("exported picture whose face file the reader refuses")
             << u"badmemo.png"_s << false << none << false << u"start.kgm"_s << false << first
             << u"フォーマットが不正です。\rこのバージョンでは読み込むことはできません。"_s;

@@ -43,24 +43,26 @@ class TestPictureExport : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The last four letters of the chosen name decide the format, whatever
-    // filter is selected; a name that names no format we write is refused.
+    // The ending of the chosen name decides the format, whatever filter is
+    // selected; a name that names no format we write is refused.
     void writesTheFormatTheNameSays_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("filter"); // 0 bitmap, 1 PNG, 2 JPEG, 3 all files
+        QTest::addColumn<int>("filter"); // 0 bitmap, 1 PNG, 2 JPEG, 4 all files
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("format"); // empty: nothing written
         QTest::newRow(".bmp") << u"a.bmp"_s << 0 << u"a.bmp"_s << QByteArray("bmp");
         QTest::newRow(".BMP") << u"a.BMP"_s << 0 << u"a.BMP"_s << QByteArray("bmp");
-        QTest::newRow(".Bmp") << u"a.Bmp"_s << 3 << u"a.Bmp"_s << QByteArray("bmp");
+        QTest::newRow(".Bmp") << u"a.Bmp"_s << 4 << u"a.Bmp"_s << QByteArray("bmp");
         QTest::newRow(".gif is a real GIF") << u"a.gif"_s << 0 << u"a.gif"_s << QByteArray("gif");
         QTest::newRow(".png under the JPEG filter")
             << u"a.png"_s << 2 << u"a.png"_s << QByteArray("png");
         QTest::newRow("no extension, PNG filter") << u"a"_s << 1 << u"a.png"_s << QByteArray("png");
-        QTest::newRow("no extension, all files") << u"a"_s << 3 << u"a"_s << QByteArray();
-        QTest::newRow(".jpeg") << u"a.jpeg"_s << 3 << u"a.jpeg"_s << QByteArray();
-        QTest::newRow(".tif") << u"a.tif"_s << 3 << u"a.tif"_s << QByteArray();
+        QTest::newRow("no extension, all files") << u"a"_s << 4 << u"a"_s << QByteArray();
+        QTest::newRow(".svg, drawn by an SVG reader as the surface shows")
+            << u"a.svg"_s << 4 << u"a.svg"_s << QByteArray("svg");
+        QTest::newRow(".svgz") << u"a.svgz"_s << 4 << u"a.svgz"_s << QByteArray();
+        QTest::newRow(".tif") << u"a.tif"_s << 4 << u"a.tif"_s << QByteArray();
     }
     void writesTheFormatTheNameSays()
     {
@@ -69,14 +71,16 @@ private Q_SLOTS:
         QFETCH(QString, written);
         QFETCH(QByteArray, format);
         Fixture f;
+        // Eyes that are a drawing: shapes in the SVG, drawn in the others.
+        f.w.document().PartFiles.Eyes = f.app.addDrawing(u"目"_s, u"e.svg"_s, {40, 40}, Qt::cyan);
         f.choose(typed, filter);
         f.w.Label1->clear();
         f.w.findChild<QAction *>(u"F_SavePic"_s)->trigger();
 
         const FileDlg::Request &asked = f.files.asked.first();
         QCOMPARE(asked.title, u"顔を画像として保存"_s);
-        QCOMPARE(asked.descriptions,
-                 (QStringList{u"ビットマップ"_s, u"PNG"_s, u"JPEG"_s, u"すべてのファイル "_s}));
+        QCOMPARE(asked.descriptions, (QStringList{u"ビットマップ"_s, u"PNG"_s, u"JPEG"_s, u"SVG"_s,
+                                                  u"すべてのファイル "_s}));
         QVERIFY(asked.fileName.isEmpty());
         // Redrawn before writing, and the face is left as it was.
         QCOMPARE(f.w.Label1->text(), u"403120701"_s);
@@ -89,13 +93,17 @@ private Q_SLOTS:
         if (format.isEmpty()) {
             QVERIFY(picture.isNull());
             QCOMPARE(f.messages.asked.size(), 1);
-            QVERIFY(f.messages.asked.first().prompt.contains(u".bmp .png .jpg .gif"_s));
+            QVERIFY(f.messages.asked.first().prompt.contains(u".bmp .png .jpg .gif .svg"_s));
             return;
         }
         QVERIFY(f.messages.asked.isEmpty());
         // Told by the content, not by the name.
         QCOMPARE(QImageReader::imageFormat(f.app.filePath(written)), format);
-        QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), f.w.Picture1->image());
+        const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
+        if (format == "svg")
+            QVERIFY(meanDifference(pixels, f.w.Picture1->image()) < 0.5);
+        else
+            QCOMPARE(pixels, f.w.Picture1->image());
         // The next Save As offers the picture's name: one dialog object.
         f.w.F_SaveAS_Click();
         QCOMPARE(f.files.asked.last().fileName, QFileInfo(f.app.filePath(written)).fileName());
@@ -195,13 +203,20 @@ private Q_SLOTS:
 
     // The picture remembers its face: the face file that Save writes comes
     // back from it whole.
+    void thePictureRemembersItsFace_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("PNG") << u"a.png"_s;
+        QTest::newRow("SVG") << u"a.svg"_s;
+    }
     void thePictureRemembersItsFace()
     {
+        QFETCH(QString, name);
         Fixture f;
-        f.choose(u"a.png"_s);
+        f.choose(name);
         f.w.F_SavePic_Click();
         const std::optional<PictureEncoders::Memo> memo =
-            PictureEncoders::readMemo(f.app.filePath(u"a.png"_s));
+            PictureEncoders::readMemo(f.app.filePath(name));
         QVERIFY(memo);
         QCOMPARE(memo->faceFile, f.face.fileBytes());
         QCOMPARE(memo->faceCode, u"403120701"_s);

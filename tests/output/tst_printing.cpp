@@ -313,7 +313,12 @@ private Q_SLOTS:
         QFETCH(bool, barcode);
         QImage red(Composite::SurfaceWidth, Composite::SurfaceHeight, QImage::Format_RGB32);
         red.fill(Qt::red);
-        const QImage withFace = paintedCard({code, {red, {}, {}, {}}}, dpi);
+        SandboxAppDir app;
+        FaceParts files;
+        files.Eyes = app.addDrawing(u"目"_s, u"e.svg"_s, {80, 80}, Qt::green);
+        Composite::Layers layers = Composite::loadLayers(app.path(), files);
+        layers.outline = red;
+        const QImage withFace = paintedCard({code, layers}, dpi);
         const QImage without = paintedCard({code, {}}, dpi);
 
         // The card covers its area, to the dot, and nothing else.
@@ -330,6 +335,13 @@ private Q_SLOTS:
         QVERIFY2(face.width() * 25.4 / dpi >= 10, "a face narrower than a centimetre");
         QCOMPARE(boundsOf(withFace, isBlack), ink);
         QVERIFY2(boundsOf(withFace.copy(face), isBlack).isEmpty(), "ink on the face");
+        // The eyes are a drawing, drawn at the card's dots: their edge, at
+        // 112.2 of the surface, softens one dot at most. (The outline covers
+        // the surface from 20, 10.)
+        const qreal dots = qreal(face.width()) / (Composite::SurfaceWidth - 20);
+        const QPointF surface = face.topLeft() - QPointF(20, 10) * dots;
+        QVERIFY(softPixels(withFace, (surface + QPointF(107, 120) * dots).toPoint(),
+                           int(10 * dots)) <= 1);
 
         const Decoded read = decode(withFace);
         QCOMPARE(read.text, barcode ? code : QString());

@@ -195,26 +195,45 @@ void TestRender::size_data()
 {
     QTest::addColumn<int>("longer");
     QTest::addColumn<QSize>("expected");
-    QTest::newRow("thumbnail") << 128 << QSize(120, 128);
-    QTest::newRow("one pixel") << 1 << QSize(1, 1);
-    QTest::newRow("double") << 530 << QSize(498, 530);
+    QTest::addColumn<bool>("drawings"); // a library of drawings instead of the bundled one
+    QTest::newRow("thumbnail") << 128 << QSize(120, 128) << false;
+    QTest::newRow("one pixel") << 1 << QSize(1, 1) << false;
+    QTest::newRow("double") << 530 << QSize(498, 530) << false;
+    QTest::newRow("four times, drawings") << 1060 << QSize(996, 1060) << true;
+    QTest::newRow("a thumbnail, drawings") << 128 << QSize(120, 128) << true;
 }
 
 void TestRender::size()
 {
     QFETCH(int, longer);
     QFETCH(QSize, expected);
+    QFETCH(bool, drawings);
     const QString d = m_dir.path();
-    QCOMPARE(render({u"--size"_s, QString::number(longer), u"--code"_s, u"403120701"_s, u"-o"_s,
-                     u"sized.png"_s},
+    SandboxAppDir library;
+    QStringList parts;
+    if (drawings) {
+        library.addDrawing(u"顔"_s, u"f00.svg"_s, {200, 240}, Qt::red);
+        library.addDrawing(u"目"_s, u"e00.svg"_s, {80, 80}, Qt::green);
+        library.addDrawing(u"髪"_s, u"h00.svg"_s, {200, 200}, Qt::blue);
+        library.addDrawing(u"口"_s, u"m00.svg"_s, {100, 100}, Qt::yellow);
+        parts = QStringList{u"--parts"_s, library.path()};
+    }
+    QCOMPARE(render(parts + QStringList{u"--size"_s, QString::number(longer), u"--code"_s,
+                                        u"403120701"_s, u"-o"_s, u"sized.png"_s},
                     d)
                  .status,
              0);
     const QImage image = decoded(d + u"/sized.png"_s);
     QCOMPARE(image.size(), expected);
     // Painted, not left blank: the hair's colour reaches the top middle.
-    if (longer > 100)
+    if (longer > 100 && !drawings)
         QVERIFY(image.pixel(expected.width() / 2, longer / 20) != qRgb(255, 255, 255));
+    // The drawings are drawn at the picture's size: the eyes' edge, at 112.2
+    // of the surface's 249, softens one pixel at most.
+    const qreal scale = qreal(longer) / Composite::SurfaceHeight;
+    if (drawings)
+        QVERIFY(softPixels(image, QPointF(107 * scale, 120 * scale).toPoint(), int(10 * scale)) <=
+                1);
 }
 
 void TestRender::formats_data()
@@ -227,6 +246,7 @@ void TestRender::formats_data()
     QTest::newRow("png") << QStringList{u"-o"_s, u"f.PNG"_s} << u"f.PNG"_s << QByteArray("png");
     QTest::newRow("jpg") << QStringList{u"-o"_s, u"f.jpg"_s} << u"f.jpg"_s << QByteArray("jpeg");
     QTest::newRow("jpeg") << QStringList{u"-o"_s, u"f.jpeg"_s} << u"f.jpeg"_s << QByteArray("jpeg");
+    QTest::newRow("svg") << QStringList{u"-o"_s, u"f.svg"_s} << u"f.svg"_s << QByteArray("svg");
     QTest::newRow("folder") << QStringList{u"--format"_s, u"gif"_s, u"-o"_s, u"into/"_s}
                             << u"into/403120701.gif"_s << QByteArray("gif");
 }

@@ -5,6 +5,8 @@
 #include "document/Main.h"
 #include "document/PictureBox.h"
 #include "output/PictureEncoders.h"
+#include "platform/PictureCache.h"
+#include "platform/ScalablePicture.h"
 #include "selection/ItemSelect.h"
 #include "selection/SampleView.h"
 
@@ -340,16 +342,21 @@ private Q_SLOTS:
     // showing the part before and its layer empty, one that can be drawn is
     // drawn; memory stays bounded and nothing hangs. An SVG names a canvas of
     // any size and is drawn no larger than a part; one whose reused groups
-    // would draw a thousand million squares is not drawn.
+    // would draw a thousand million squares is not drawn. Asked for at 2048
+    // pixels square (a picture of kaogumi-render), a drawing of one shape is
+    // drawn at that size, one of ten thousand squares not much larger than a
+    // part.
     void aHostilePartPicture_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("shown"); // the picture's colour; "" for none
+        QTest::addColumn<bool>("large");    // a drawing drawn at 2048 pixels square
         for (const char *kind : {"png", "png bomb", "png text bomb", "gif", "bmp", "jpeg",
                                  "tiff bomb", "webp", "ppm", "ico", "svg nested uses"})
-            QTest::newRow(kind) << QString::fromLatin1(kind) << QString();
-        QTest::newRow("svg") << u"svg"_s << u"#800080"_s;
-        QTest::newRow("svg of reused squares") << u"svg of reused squares"_s << u"#800080"_s;
+            QTest::newRow(kind) << QString::fromLatin1(kind) << QString() << false;
+        QTest::newRow("svg") << u"svg"_s << u"#800080"_s << true;
+        QTest::newRow("svg of reused squares")
+            << u"svg of reused squares"_s << u"#800080"_s << false;
     }
     void aHostilePartPicture()
     {
@@ -378,6 +385,14 @@ private Q_SLOTS:
         QCOMPARE(rgbName(w.Picture1->image(), 50, 100),
                  shown.isEmpty() ? QColor(Qt::red).name() : shown);
         QVERIFY(messages.asked.isEmpty());
+        if (shown.isEmpty())
+            return;
+        const PictureFile::Picture part = PictureCache::shared().load(app.filePath(u"髪/h99"_s));
+        QVERIFY(part.drawing);
+        const QSize drawn = part.drawing->picture({2048, 2048}).size();
+        QFETCH(bool, large);
+        QCOMPARE(drawn.width() == 2048, large);
+        QVERIFY2(large || drawn.width() < 1024, qPrintable(QString::number(drawn.width())));
     }
 
     // A parts folder of fifty thousand files: the picker lists them all,
