@@ -215,16 +215,3 @@ int softPixels(const QImage &image, QPoint start, int length)
     }
     return soft;
 }
-
-double meanDifference(const QImage &a, const QImage &b)
-{
-    qint64 sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return double(sum) / (3.0 * a.width() * a.height());
-}

@@ -72,7 +72,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, format);
         Fixture f;
         // Eyes that are a drawing: shapes in the SVG, drawn in the others.
-        f.w.document().PartFiles.Eyes = f.app.addDrawing(u"目"_s, u"e.svg"_s, {40, 40}, Qt::cyan);
+        FaceParts files = f.w.document().PartFiles;
+        files.Eyes = f.app.addDrawing(u"目"_s, u"e.svg"_s, {40, 40}, Qt::cyan);
+        f.w.history().start(files, f.w.document().PartCodes, f.w.document().FaceFileName, true);
         f.choose(typed, filter);
         f.w.Label1->clear();
         f.w.findChild<QAction *>(u"F_SavePic"_s)->trigger();
