@@ -121,10 +121,11 @@ void ItemSelect::VScroll1_Change()
     // Through the cache the main window draws from: stepping back shows a
     // part without decoding it again, and the part decided on is drawn into
     // the face as it was decoded here.
-    const QImage image = PictureCache::shared().read(m_partFolder + m_partList.at(p));
+    const QString path = m_partFolder + m_partList.at(p);
+    const PictureFile::Picture picture = PictureCache::shared().load(path);
     // A picture that cannot be read leaves the previous one in place.
-    if (!image.isNull())
-        Image1->setImage(image);
+    if (!picture.isNull())
+        Image1->setPicture(path, picture);
 }
 
 bool ItemSelect::Command1_Click()

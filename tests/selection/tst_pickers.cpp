@@ -481,6 +481,23 @@ private Q_SLOTS:
             QVERIFY(main.document().Modified);
         }
     }
+
+    // A drawing is drawn at the pixels the sample covers on its screen, so
+    // its edge stays one pixel wide, where a picture drawn smaller and
+    // stretched blurs it over several. The suite runs this at 1x and, as
+    // tst_pickers_2x, on a screen of twice the density.
+    void sampleOfADrawingIsDrawnAtItsPixels()
+    {
+        SandboxAppDir app;
+        app.addDrawing(u"髪"_s, u"h00.svg"_s, {40, 40}, Qt::blue);
+        Main main(app.path());
+        const auto p = picker(main, u"髪"_s);
+        const QImage sample = p->Image1->grab().toImage();
+        const qreal ratio = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? 2 : 1;
+        QCOMPARE(sample.size(), p->Image1->size() * ratio);
+        const int soft = softPixels(sample, {0, sample.height() / 2}, sample.width());
+        QVERIFY2(soft <= 1, qPrintable(u"the edge is %1 pixels wide"_s.arg(soft)));
+    }
 };
 
 QTEST_MAIN(TestPickers)
