@@ -21,8 +21,10 @@ void BM_PaintCard600dpi(benchmark::State &state)
     constexpr int PartIndex = 5;
     const QList<PartsLibrary::Category> &categories = PartsLibrary::categories();
     const CardPainter::Card card{u"405050505"_s,
-                                 {categories[0].draw(PartIndex), categories[1].draw(PartIndex),
-                                  categories[2].draw(PartIndex), categories[3].draw(PartIndex)}};
+                                 {PartsLibrary::raster(categories[0], PartIndex),
+                                  PartsLibrary::raster(categories[1], PartIndex),
+                                  PartsLibrary::raster(categories[2], PartIndex),
+                                  PartsLibrary::raster(categories[3], PartIndex)}};
     QImage page(int(std::ceil(CardPainter::WidthTwips * Dpi / 1440.0)),
                 int(std::ceil(CardPainter::HeightTwips * Dpi / 1440.0)), QImage::Format_RGB32);
     page.setDotsPerMeterX(int(std::lround(Dpi / 0.0254)));

@@ -38,9 +38,10 @@ const Face &face()
 {
     static const Face made = [] {
         const QList<PartsLibrary::Category> &categories = PartsLibrary::categories();
-        const Composite::Layers layers{categories[0].draw(PartIndex), categories[1].draw(PartIndex),
-                                       categories[2].draw(PartIndex),
-                                       categories[3].draw(PartIndex)};
+        const Composite::Layers layers{PartsLibrary::raster(categories[0], PartIndex),
+                                       PartsLibrary::raster(categories[1], PartIndex),
+                                       PartsLibrary::raster(categories[2], PartIndex),
+                                       PartsLibrary::raster(categories[3], PartIndex)};
         FaceParts files, codes;
         files.Outline = PartsLibrary::entry(categories[0], PartIndex);
         files.Eyes = PartsLibrary::entry(categories[1], PartIndex);
