@@ -21,6 +21,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -82,36 +83,48 @@ template <typename F> void onBothCores(int count, F f)
     other.join();
 }
 
+// The jobs drawn from the parts in appDir as kaogumi-render draws a folder's
+// batch, on threads threads; prepare, untimed, before each round.
+void runBatch(benchmark::State &state, QList<Job> &jobs, const QString &appDir, int threads,
+              const std::function<void()> &prepare = {})
+{
+    Settings settings;
+    settings.together = true; // as into a folder
+    qsizetype failed = 0;
+    for (auto _ : state) {
+        if (prepare) {
+            state.PauseTiming();
+            prepare();
+            state.ResumeTiming();
+        }
+        // A fresh cache each time: the command reads its parts once per call.
+        PartCache cache(appDir);
+        run(jobs, cache, settings, threads,
+            [&](qsizetype, const Outcome &outcome) { failed += outcome.ok ? 0 : 1; });
+    }
+    if (failed)
+        state.SkipWithError("a face was not written");
+    state.counters["faces/s"] =
+        benchmark::Counter(double(state.iterations()) * jobs.size(), benchmark::Counter::kIsRate);
+}
+
 // args: threads, on disk.
 void BM_Batch(benchmark::State &state)
 {
     const bool onDisk = state.range(1) != 0;
     QTemporaryDir dir(folderBase(int(state.range(1))) + u"/kaogumi-bench-XXXXXX"_s);
     QList<Job> jobs = randomJobs(dir.path());
-    Settings settings;
-    settings.together = true; // as into a folder
-    qsizetype failed = 0;
     int round = 0;
-    for (auto _ : state) {
-        if (onDisk) {
-            // A new folder each time, as a run into an empty folder: files
-            // replaced make ext4 look for inodes it did not free just now.
-            state.PauseTiming();
-            const QString folder = dir.filePath(QString::number(round++));
-            QDir().mkdir(folder);
-            for (Job &job : jobs)
-                job.output = folder + u'/' + job.input + u".png"_s;
-            state.ResumeTiming();
-        }
-        // A fresh cache each time: the command reads its parts once per call.
-        PartCache cache(kAppDir);
-        run(jobs, cache, settings, int(state.range(0)),
-            [&](qsizetype, const Outcome &outcome) { failed += outcome.ok ? 0 : 1; });
-    }
-    if (failed)
-        state.SkipWithError("a face was not written");
-    state.counters["faces/s"] =
-        benchmark::Counter(double(state.iterations()) * kFaces, benchmark::Counter::kIsRate);
+    runBatch(state, jobs, kAppDir, int(state.range(0)), [&] {
+        if (!onDisk)
+            return;
+        // A new folder each time, as a run into an empty folder: files
+        // replaced make ext4 look for inodes it did not free just now.
+        const QString folder = dir.filePath(QString::number(round++));
+        QDir().mkdir(folder);
+        for (Job &job : jobs)
+            job.output = folder + u'/' + job.input + u".png"_s;
+    });
 }
 BENCHMARK(BM_Batch)
     ->ArgNames({"threads", "disk"})
@@ -303,19 +316,7 @@ void BM_TypicalLibrary(benchmark::State &state)
         jobs.append(Job{code, true, library.faceFromCode(code), dir.filePath(code + u".png"_s),
                         Format::Png});
     }
-    Settings settings;
-    settings.together = true; // as into a folder
-    qsizetype failed = 0;
-    for (auto _ : state) {
-        // A fresh cache each time: the command reads its parts once per call.
-        PartCache cache(parts.dir.path());
-        run(jobs, cache, settings, 2,
-            [&](qsizetype, const Outcome &outcome) { failed += outcome.ok ? 0 : 1; });
-    }
-    if (failed)
-        state.SkipWithError("a face was not written");
-    state.counters["faces/s"] =
-        benchmark::Counter(double(state.iterations()) * kFaces, benchmark::Counter::kIsRate);
+    runBatch(state, jobs, parts.dir.path(), 2);
 }
 BENCHMARK(BM_TypicalLibrary)
     ->ArgName("drawings")
