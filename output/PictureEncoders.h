@@ -118,8 +118,6 @@ AtomicFile::Result DCSavetoJPEG(const quint32 *pixels, int width, int height, co
 // shapes, so that drawings among the parts stay shapes, pictures of pixels
 // come inside it as PNG, and a reader draws it sharp at any size.
 Encoded encodeSVG(const Composite::Layers &layers, QSize size, const Memo &memo);
-AtomicFile::Result SaveSVG(const Composite::Layers &layers, QSize size, const QString &path,
-                           const Memo &memo);
 
 // The memo a PNG, JPEG, GIF or SVG written above carries, whatever the file's
 // name. Nothing for a file that carries none (BMP always), is no regular

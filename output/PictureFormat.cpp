@@ -1,5 +1,7 @@
 #include "output/PictureFormat.h"
 
+#include "EncoderSupport.h"
+
 #include "document/FaceCode.h"
 #include "document/FaceFile.h"
 
@@ -83,8 +85,7 @@ PictureEncoders::Encoded encode(Format format, const Composite::Layers &layers,
 AtomicFile::Result write(Format format, const Composite::Layers &layers, const QString &path,
                          const PictureEncoders::Memo &memo, const Options &options)
 {
-    const PictureEncoders::Encoded encoded = encode(format, layers, memo, options);
-    return encoded.ok() ? AtomicFile::write(path, encoded.bytes) : encoded.result;
+    return PictureEncoders::Support::write(encode(format, layers, memo, options), path);
 }
 
 } // namespace PictureFormat

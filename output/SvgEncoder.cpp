@@ -80,13 +80,6 @@ Encoded encodeSVG(const Composite::Layers &layers, QSize size, const Memo &memo)
     return {{}, bytes};
 }
 
-AtomicFile::Result SaveSVG(const Composite::Layers &layers, QSize size, const QString &path,
-                           const Memo &memo)
-{
-    const Encoded encoded = encodeSVG(layers, size, memo);
-    return encoded.ok() ? AtomicFile::write(path, encoded.bytes) : encoded.result;
-}
-
 namespace Support {
 
 std::optional<Memo> readSvgMemo(QIODevice &device)
